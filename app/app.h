@@ -1,0 +1,13 @@
+// app.h -- the application shell: start-up, the frame loop, input events
+// and shut-down.
+#pragma once
+
+#include <SDL.h>
+
+extern SDL_Surface *surface;          // the video surface, set at start-up
+
+extern "C" int SDL_main(int argc, char *argv[]);  // start-up and frame loop
+[[noreturn]] void Quit(int returnCode);           // shut SDL down and exit
+int HandleEvent(SDL_Event *event);    // 1 for a stop request, else 0
+// Takes every pending event from poll; 1 when any of them asked to stop.
+int drainEvents(int (*poll)(SDL_Event *), SDL_Event *event);

@@ -1,0 +1,9 @@
+// s_local.h -- the sections of calcme, in the order it runs them.
+#pragma once
+
+#include "sim.h"
+
+void cameraStep(void);                // eye and look-at glides, retargets
+void cloudDrift(void);
+void trafficStep(void);               // all 6000 cars
+void floorDrift(void);
