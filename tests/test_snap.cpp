@@ -1,0 +1,186 @@
+// test_snap.cpp -- boxcity-snap end to end: the real binary's state images
+// and PNGs against the same seed and frame computed and drawn in-process, its
+// summary, and every kind of bad input (message, exit status, no file left).
+#include <gtest/gtest.h>
+#include <png.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "offscreen.h"
+#include "render.h"
+#include "sim.h"
+#include "state.h"
+#include "world.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Bytes as a string: easy to compare and to search.
+std::string readFile(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string stateAfter(uint32_t seed, int frames)
+{
+    initmeSeeded(seed);
+    for (int f = 0; f < frames; f++)
+        calcme();
+    std::string image(STATE_IMAGE_BYTES, '\0');
+    stateImageFill(reinterpret_cast<unsigned char *>(&image[0]));
+    return image;
+}
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+// Each test gets an empty folder for the tool's files; its output streams go
+// beside that folder, so "nothing written" means the folder stays empty.
+class Snap : public ::testing::Test {
+protected:
+    fs::path base, dir;
+
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/snaptest-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        base = tmpl;
+        dir = base / "files";
+        fs::create_directory(dir);
+    }
+    void TearDown() override { fs::remove_all(base); }
+
+    // args is shell text; every %D in it becomes the test's folder.
+    Outcome snap(std::string args, const std::string &env = "")
+    {
+        for (size_t at; (at = args.find("%D")) != std::string::npos;)
+            args.replace(at, 2, dir.string());
+        const std::string cmd = env + " '" SNAP_BIN "' " + args + " >'" +
+                                (base / "out").string() + "' 2>'" + (base / "err").string() + "'";
+        const int wait = std::system(cmd.c_str());
+        return {WIFEXITED(wait) ? WEXITSTATUS(wait) : -1, readFile(base / "out"),
+                readFile(base / "err")};
+    }
+};
+
+TEST_F(Snap, StateImageIsTheWorldAfterThatManySteps)
+{
+    ASSERT_EQ(snap("--seed 4242 --frames 0 --state %D/f0.bin").status, 0);
+    ASSERT_EQ(snap("--seed 4242 --frames 3 --state %D/a.bin").status, 0);
+    ASSERT_EQ(snap("--seed 4242 --frames 3 --state %D/b.bin").status, 0);
+    const std::string f0 = readFile(dir / "f0.bin"), a = readFile(dir / "a.bin");
+    ASSERT_EQ(a.size(), 6177044u);
+    EXPECT_TRUE(a == readFile(dir / "b.bin"));
+    EXPECT_TRUE(f0 == stateAfter(4242, 0));
+    EXPECT_TRUE(a == stateAfter(4242, 3));
+    EXPECT_FALSE(f0 == a);
+}
+
+TEST_F(Snap, PngIsTheFrameTheProgramDraws)
+{
+    ASSERT_EQ(snap("--seed 99 --frames 40 --png %D/a.png").status, 0);
+    ASSERT_EQ(snap("--seed 99 --frames 40 --png %D/b.png").status, 0);
+    EXPECT_TRUE(readFile(dir / "a.png") == readFile(dir / "b.png"));
+
+    png_image png = {};
+    png.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&png, (dir / "a.png").c_str()));
+    EXPECT_EQ(png.width, 1024u);
+    EXPECT_EQ(png.height, 768u);
+    EXPECT_EQ(png.format, (png_uint_32)PNG_FORMAT_RGB);
+    png.format = PNG_FORMAT_RGBA;
+    std::vector<unsigned char> pixels(PNG_IMAGE_SIZE(png));
+    ASSERT_TRUE(png_image_finish_read(&png, nullptr, pixels.data(), 0, nullptr));
+
+    const char *why = offscreenOpen(1024, 768);
+    ASSERT_EQ(why, nullptr) << why;
+    initGL();
+    stateAfter(99, 40);
+    drawFrame();
+    std::vector<unsigned char> drawn(pixels.size());
+    offscreenRead(drawn.data());
+    offscreenClose();
+    for (size_t i = 3; i < drawn.size(); i += 4)
+        drawn[i] = 255;                            // the PNG has no alpha
+    EXPECT_TRUE(pixels == drawn);
+}
+
+TEST_F(Snap, InfoIsTheDefaultAndDescribesTheWorld)
+{
+    const Outcome run = snap("--seed 4242 --frames 0");
+    ASSERT_EQ(run.status, 0) << run.err;
+    initmeSeeded(4242);
+    const mycam &c = mycamz[0];
+    char expected[512];
+    std::snprintf(expected, sizeof expected,
+                  "seed 4242\nframe 0\neye %.9g %.9g %.9g\nlook %.9g %.9g %.9g\n"
+                  "cars -z 6000\ncars -x 0\ncars +z 0\ncars +x 0\ndraws 147600\n",
+                  (double)c.xcam, (double)c.ycam, (double)c.zcam, (double)c.xlook,
+                  (double)c.ylook, (double)c.zlook);
+    EXPECT_EQ(run.out, expected);
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(Snap, ClockSeedIsPrintedSoTheRunCanBeRepeated)
+{
+    const Outcome run = snap("--info");
+    ASSERT_EQ(run.status, 0);
+    ASSERT_EQ(run.err.rfind("boxcity-snap: seed ", 0), 0u) << run.err;
+    const std::string seed = run.err.substr(19, run.err.find('\n') - 19);
+    EXPECT_EQ(run.out.rfind("seed " + seed + "\nframe 1\n", 0), 0u) << run.out;
+}
+
+TEST_F(Snap, HelpPrintsUsage)
+{
+    const Outcome run = snap("--help");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.rfind("usage: boxcity-snap", 0), 0u);
+}
+
+TEST_F(Snap, BadInputGetsItsMessageAndStatusAndLeavesNoFile)
+{
+    const struct {
+        const char *args, *env, *message;
+        int status;
+    } cases[] = {
+        {"--bogus", "", "unknown option '--bogus'", 2},
+        {"--seed", "", "--seed needs a value", 2},
+        {"--png", "", "--png needs a value", 2},
+        {"--state ''", "", "--state needs a value", 2},
+        {"--frames abc", "", "--frames: 'abc' is not a number", 2},
+        {"--frames 12x", "", "--frames: '12x' is not a number", 2},
+        {"--seed +5", "", "--seed: '+5' is not a number", 2},
+        {"--seed -1", "", "--seed: '-1' is negative", 2},
+        {"--seed 4294967296", "", "--seed: '4294967296' is too large (at most 4294967295)", 2},
+        {"--frames 18446744073709551616", "", "is too large (at most 18446744073709551615)", 2},
+        {"--state /nonexistent/dir/x.bin", "", "cannot write /nonexistent/dir/x.bin: No such", 1},
+        {"--png %D/sub/x.png", "", "/sub/x.png: No such file or directory", 1},
+        {"--state %D", "", "files: Is a directory", 1},
+        {"", "__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json", "no OpenGL for --png: ", 1},
+    };
+    for (const auto &c : cases) {
+        // Valid outputs come first, so any file at all is a leak.
+        const Outcome run = snap(std::string("--seed 5 --png %D/p.png --state %D/s.bin ") + c.args,
+                             c.env);
+        SCOPED_TRACE(c.args);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_EQ(run.err.rfind("boxcity-snap: ", 0), 0u) << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("usage: boxcity-snap") != std::string::npos, c.status == 2);
+        EXPECT_EQ(run.out, "");
+        EXPECT_TRUE(fs::is_empty(dir));
+    }
+}
+
+} // namespace

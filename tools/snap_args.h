@@ -1,0 +1,22 @@
+// snap_args.h -- the command line of boxcity-snap: its options and a strict
+// parser that turns bad input into one line naming the problem.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct SnapOptions {
+    bool help = false;
+    bool seedGiven = false;
+    uint32_t seed = 0;
+    uint64_t frames = 1;               // the first picture the program shows
+    std::string png;                   // empty: no picture
+    std::string state;                 // empty: no state image
+    bool info = false;
+};
+
+extern const char SNAP_USAGE[];        // one line, no newline
+extern const char SNAP_HELP[];         // the full --help text
+
+// Fills opts from argv; returns an empty string, or the problem in one line.
+std::string parseSnapArgs(int argc, char **argv, SnapOptions &opts);
