@@ -102,16 +102,26 @@ static void rebuildCar(const car *c, Vertex3 *v)
     v[7].x = x0; v[7].z = z1;
 }
 
+// Each car is worked on in a local copy and only its moving fields are
+// stored back at the end. Working in place, the compiler merged reads of
+// neighbouring fields into wide loads that overlap the narrow stores just
+// made to the same car, and the failed store forwarding stalled every car.
 void trafficStep(void)
 {
     double block = (double)mmover;
     for (int i = 0; i < NUM_CARS; i++) {
         car *c = &carz[i];
-        moveCar(c);
-        double b = (double)c->blockm + (double)c->speed;
-        c->blockm = (GLfloat)b;
+        car k = *c;
+        moveCar(&k);
+        double b = (double)k.blockm + (double)k.speed;
+        k.blockm = (GLfloat)b;
         if (b > block)
-            crossing(c, b - block);
-        rebuildCar(c, &car_verts[BOX_VERTS * i]);
+            crossing(&k, b - block);
+        rebuildCar(&k, &car_verts[BOX_VERTS * i]);
+        c->xpos = k.xpos;
+        c->zpos = k.zpos;
+        c->blockm = k.blockm;
+        c->state = k.state;
+        c->offzet = k.offzet;
     }
 }

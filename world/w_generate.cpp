@@ -13,10 +13,18 @@ static const double F0_1 = (double)0.1f;
 static const double F1_2 = (double)1.2f;
 static const double F0_2 = (double)0.2f;
 
-// One draw reduced to 0..n-1.
+// Generation's values, drawn all at once before it starts (see rngFill).
+static int genValues[GEN_DRAWS];
+static int genNext, genReady;
+
+// One draw reduced to 0..n-1. Past the values drawn beforehand, or with a
+// test's source in place of the generator, it draws one value as it goes.
+// The values are never negative, so the remainder is taken unsigned, which
+// spares the sign correction of a signed one.
 static int draw(int n)
 {
-    return rngNext() % n;
+    int v = genNext < genReady ? genValues[genNext++] : rngNext();
+    return (int)((unsigned)v % (unsigned)n);
 }
 
 // A position on the city grid: a block of 400 units, then 80..299 into it.
@@ -147,10 +155,14 @@ void generateRecords(void)
     generateCars();
 }
 
+// Generation and assembly write every other byte of the world, so only the
+// rest is cleared first: clearing it all would write the world twice.
 void initmeSeeded(uint32_t seed)
 {
-    resetWorld();
+    resetUngenerated();
     rngSeed(seed);
+    genNext = 0;
+    genReady = rngFill(genValues, GEN_DRAWS);
     generateRecords();
     assembleMeshes();
 }

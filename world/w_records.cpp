@@ -2,7 +2,7 @@
 // value, and the reset that brings a used world back to that state.
 #include <cstring>
 
-#include "world.h"
+#include "w_local.h"
 
 city    cityz[NUM_BOXES];
 Vertex3 city_verts[NUM_BOXES * BOX_VERTS];
@@ -51,6 +51,16 @@ void resetWorld(void)
     std::memset(floor_colors, 0, sizeof floor_colors);
     std::memset(floor_indexes, 0, sizeof floor_indexes);
     std::memset(radoz, 0, sizeof radoz);
+    resetUngenerated();
+}
+
+void resetUngenerated(void)
+{
+    cloud_verts[NUM_CLOUDS * QUAD_VERTS] = Vertex3{0.0f, 0.0f, 0.0f};
+    cloud_indexes[NUM_CLOUDS * QUAD_VERTS] = 0;
+    floor_verts[NUM_TILES * QUAD_VERTS] = Vertex3{0.0f, 0.0f, 0.0f};
+    floor_colors[NUM_TILES * QUAD_VERTS] = Vertex3{0.0f, 0.0f, 0.0f};
+    floor_indexes[NUM_TILES * QUAD_VERTS] = 0;
     std::memset(mycamz, 0, sizeof mycamz);
     whichcam = 0;
     mmover = 400.0f;
