@@ -23,7 +23,8 @@ function(shell_e2e name scenario)
   add_test(NAME E2E.${name}
            COMMAND ${ARGN} bash ${SHELL_E2E} ${scenario} $<TARGET_FILE:boxcity>
                    ${CMAKE_CURRENT_BINARY_DIR} ${SHELL_HELPER})
-  set_tests_properties(E2E.${name} PROPERTIES TIMEOUT 60)
+  # xvfb-run -a picks a display number without a lock: one Xvfb at a time.
+  set_tests_properties(E2E.${name} PROPERTIES TIMEOUT 60 RESOURCE_LOCK xvfb)
 endfunction()
 
 set(SHELL_HELPER "")

@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# e2e_storm.sh -- the real program under a storm of input: random key presses
+# and releases (every key but Escape), mouse motion, clicks and wheel, focus
+# moving to another window and back, expose events from that window being
+# unmapped over ours, and our window hidden and shown. Afterwards the program
+# must still be running and still drawing (two screenshots a second apart
+# differ), and Escape must end it with status 0 and nothing on stderr.
+#
+# usage: e2e_storm.sh BOXCITY [SECONDS]   (inside an X server: xvfb-run -a)
+# STORM_SEED=n replays the random choices of an earlier run.
+set -u
+
+bin=$1
+secs=${2:-10}
+seed=${STORM_SEED:-$$}
+RANDOM=$seed
+echo "storm: ${secs} s, seed $seed"
+
+work=$(mktemp -d)
+pid=
+xm=
+cleanup() {
+    [ -n "$xm" ] && kill "$xm" 2>/dev/null
+    [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    if [ -s "$work/stderr" ]; then
+        echo "--- stderr of boxcity:"
+        head -c 4000 "$work/stderr"
+    fi
+    exit 1
+}
+
+alive() { kill -0 "$pid" 2>/dev/null; }
+
+"$bin" 2>"$work/stderr" &
+pid=$!
+
+win=
+for _ in $(seq 200); do
+    win=$(xdotool search --pid "$pid" 2>/dev/null | head -n 1)
+    [ -n "$win" ] && break
+    alive || fail "boxcity ended during start-up"
+    sleep 0.1
+done
+[ -n "$win" ] || fail "no boxcity window after 20 s"
+
+# A second client to take the focus and to cover part of our window.
+xmessage -geometry 300x120+200+200 "storm" &
+xm=$!
+other=
+for _ in $(seq 100); do
+    other=$(xdotool search --classname xmessage 2>/dev/null | head -n 1)
+    [ -n "$other" ] && break
+    sleep 0.1
+done
+[ -n "$other" ] || fail "the second window did not appear"
+
+keys=(a b c d e f g h i j k l m n o p q r s t u v w x y z 0 1 2 3 4 5 6 7 8 9
+      F1 F2 F3 F4 F5 F6 F7 F8 F9 F10 F11 F12 Return space Tab BackSpace Delete
+      Insert Home End Prior Next Up Down Left Right minus equal bracketleft
+      bracketright semicolon apostrophe grave backslash comma period slash
+      Shift_L Shift_R Control_L Control_R Alt_L Alt_R Super_L Menu Caps_Lock
+      Num_Lock Scroll_Lock Pause Print KP_0 KP_5 KP_Enter KP_Add KP_Multiply)
+
+# One burst: overlapping key presses and releases with the mouse in between,
+# every key released by the end.
+burst() {
+    local args=() held=() k n
+    for _ in $(seq 24); do
+        case $((RANDOM % 6)) in
+        0|1) k=${keys[RANDOM % ${#keys[@]}]}; args+=(keydown --delay 0 "$k"); held+=("$k") ;;
+        2)   if [ ${#held[@]} -gt 0 ]; then
+                 n=$((RANDOM % ${#held[@]}))
+                 args+=(keyup --delay 0 "${held[n]}")
+                 held=("${held[@]:0:n}" "${held[@]:n+1}")
+             fi ;;
+        3)   args+=(mousemove $((RANDOM % 1024)) $((RANDOM % 768))) ;;
+        4)   n=$((RANDOM % 5 + 1)); args+=(mousedown "$n" mouseup "$n") ;;
+        5)   n=$((RANDOM % 3 + 1)); args+=(mousedown "$n" mousemove_relative -- $((RANDOM % 41 - 20)) $((RANDOM % 41 - 20)) mouseup "$n") ;;
+        esac
+    done
+    for k in "${held[@]}"; do args+=(keyup --delay 0 "$k"); done
+    xdotool "${args[@]}" 2>>"$work/xdotool.log"
+    events=$((events + ${#args[@]}))
+}
+
+# Focus away and back, and an expose: the other window is mapped over ours
+# and unmapped again; now and then our own window is hidden and shown.
+focusAndExpose() {
+    xdotool windowmap "$other" windowraise "$other" windowfocus "$other" 2>>"$work/xdotool.log"
+    burst
+    xdotool windowunmap "$other" windowfocus "$win" 2>>"$work/xdotool.log"
+    if [ $((RANDOM % 3)) -eq 0 ]; then
+        xdotool windowunmap "$win" sleep 0.05 windowmap "$win" windowfocus "$win" 2>>"$work/xdotool.log"
+    fi
+}
+
+bursts=0
+events=0
+end=$((SECONDS + secs))
+while [ $SECONDS -lt $end ]; do
+    burst
+    bursts=$((bursts + 1))
+    if [ $((bursts % 4)) -eq 0 ]; then
+        focusAndExpose
+    fi
+    alive || fail "boxcity ended during the storm (after $bursts bursts)"
+done
+echo "storm: $bursts bursts sent ($events xdotool arguments)"
+[ -s "$work/xdotool.log" ] && { echo "--- xdotool said:"; sort "$work/xdotool.log" | uniq -c | head -20; }
+
+kill "$xm" 2>/dev/null
+xm=
+xdotool windowraise "$win" windowfocus "$win" 2>>"$work/xdotool.log"
+sleep 0.5
+alive || fail "boxcity ended after the storm"
+
+# Each pass drains every queued event before it draws, so the backlog that
+# the storm leaves in the queue is worked off first: allow it some seconds.
+shot() { import -window root "$work/$1.png" || fail "screenshot failed"; }
+shot a
+waited=0
+while :; do
+    sleep 1
+    shot b
+    changed=$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1)
+    case $changed in
+    ''|*[!0-9]*) fail "compare gave no pixel count: $changed" ;;
+    esac
+    [ "$changed" -gt 0 ] && break
+    alive || fail "boxcity ended after the storm"
+    waited=$((waited + 1))
+    [ "$waited" -lt 20 ] || fail "the picture stood still for 20 s after the storm"
+    mv "$work/b.png" "$work/a.png"
+done
+echo "storm: $changed pixels changed in one second (after $waited s of backlog)"
+
+xdotool windowfocus "$win" key Escape
+for _ in $(seq 300); do
+    alive || break
+    sleep 0.1
+done
+alive && fail "boxcity still running 30 s after Escape"
+wait "$pid"
+status=$?
+pid=
+[ "$status" -eq 0 ] || fail "exit status $status after Escape"
+[ -s "$work/stderr" ] && fail "boxcity wrote to stderr"
+echo "storm: ended by Escape with status 0, stderr empty"
+exit 0
