@@ -179,14 +179,22 @@ bool openGL()
     return glFailure == nullptr;
 }
 
-// One frame as the program draws it, waited for until the driver is done.
-void BM_DrawFrame(benchmark::State &state)
+// A context and a running world to draw, or the case skipped with the reason.
+bool readyToDraw(benchmark::State &state)
 {
     if (!openGL()) {
         state.SkipWithError(glFailure);
-        return;
+        return false;
     }
     steadyWorld(true);
+    return true;
+}
+
+// One frame as the program draws it, waited for until the driver is done.
+void BM_DrawFrame(benchmark::State &state)
+{
+    if (!readyToDraw(state))
+        return;
     drawFrame();
     glFinish();
     for (auto _ : state) {
@@ -199,11 +207,8 @@ void BM_DrawFrame(benchmark::State &state)
 // set up loaded ready-made: what is left is the driver's share alone.
 void BM_DrawCalls(benchmark::State &state)
 {
-    if (!openGL()) {
-        state.SkipWithError(glFailure);
+    if (!readyToDraw(state))
         return;
-    }
-    steadyWorld(true);
     drawFrame();
     glFinish();
     GLdouble view[16];
@@ -239,11 +244,8 @@ void BM_DrawCalls(benchmark::State &state)
 // drawFrame with the driver muted: the drawing's own work.
 void BM_DrawFrameOwnWork(benchmark::State &state)
 {
-    if (!openGL()) {
-        state.SkipWithError(glFailure);
+    if (!readyToDraw(state))
         return;
-    }
-    steadyWorld(true);
     driverMuted = true;
     for (auto _ : state) {
         drawFrame();
