@@ -6,7 +6,8 @@ target_link_libraries(test_events PRIVATE app GTest::gtest_main)
 gtest_discover_tests(test_events)
 
 add_executable(test_render test_render.cpp)
-target_link_libraries(test_render PRIVATE offscreen worldstate render world sim GTest::gtest_main)
+target_link_libraries(test_render PRIVATE offscreen worldstate render world sim GTest::gtest_main
+                      ${CMAKE_DL_LIBS})
 gtest_discover_tests(test_render)
 
 # Helpers of the end-to-end scripts: SDL's own reason for a failing start-up

@@ -1,9 +1,11 @@
 // test_render.cpp -- the renderer on an offscreen context: the fixed state
 // initGL leaves, the state a frame leaves behind, the view built from the
-// camera, and the pixels of small hand-built scenes and of real frames.
+// camera, the draws a frame hands to the driver, and the pixels of small
+// hand-built scenes and of real frames.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
+#include <dlfcn.h>
 
 #include <cmath>
 #include <cstring>
@@ -93,6 +95,33 @@ void tile(int i, double x, double z, double w, double r, double g, double b)
 }
 
 const char *openError = "not opened";
+
+// A draw as the driver receives it, with the arrays bound at that moment
+// (colours null while the colour array is off).
+struct Draw {
+    GLenum mode;
+    GLsizei count;
+    GLenum type;
+    const void *indexes, *verts, *colours;
+};
+std::vector<Draw> draws;              // every draw since the test cleared it
+
+} // namespace
+
+// Records each draw on its way to the driver.
+extern "C" void glDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid *indexes)
+{
+    static auto real = reinterpret_cast<void (*)(GLenum, GLsizei, GLenum, const GLvoid *)>(
+        dlsym(RTLD_NEXT, "glDrawElements"));
+    GLvoid *verts = nullptr, *colours = nullptr;
+    glGetPointerv(GL_VERTEX_ARRAY_POINTER, &verts);
+    if (glIsEnabled(GL_COLOR_ARRAY))
+        glGetPointerv(GL_COLOR_ARRAY_POINTER, &colours);
+    draws.push_back({mode, count, type, indexes, verts, colours});
+    real(mode, count, type, indexes);
+}
+
+namespace {
 
 class Render : public ::testing::Test {
 protected:
@@ -233,6 +262,66 @@ TEST_F(Render, ViewFollowsTheCamera)
         EXPECT_EQ(std::memcmp(&before, &mycamz[whichcam], sizeof before), 0)
             << c.what << ": the camera record is left as it was";
     }
+}
+
+// Four draws, each from the start of its layer's arrays and over all of it,
+// never into the spare slots past the floor and the clouds.
+TEST_F(Render, FrameDrawsEveryLayerWhole)
+{
+    initmeSeeded(SEED);
+    calcme();
+    draws.clear();
+    drawFrame();
+    const Draw want[] = {
+        {GL_QUADS, 2400, GL_UNSIGNED_INT, floor_indexes, floor_verts, floor_colors},
+        {GL_QUADS, 144000, GL_UNSIGNED_INT, car_indexes, car_verts, car_colors},
+        {GL_QUADS, 288000, GL_UNSIGNED_INT, city_indexes, city_verts, city_colors},
+        {GL_QUADS, 4000, GL_UNSIGNED_INT, cloud_indexes, cloud_verts, nullptr},
+    };
+    ASSERT_EQ(draws.size(), 4u);
+    for (int i = 0; i < 4; i++) {
+        const Draw &got = draws[i], &w = want[i];
+        EXPECT_TRUE(got.mode == w.mode && got.type == w.type) << "draw " << i;
+        EXPECT_EQ(got.count, w.count) << "draw " << i;
+        EXPECT_TRUE(got.indexes == w.indexes && got.verts == w.verts && got.colours == w.colours)
+            << "draw " << i << " reads other arrays";
+    }
+}
+
+// The first and the last element of each layer, alone in the world, show in
+// their own colour: no layer stops short or starts late.
+TEST_F(Render, EveryLayerShowsItsFirstAndLastElement)
+{
+    struct Layer {
+        const char *what;
+        int last;
+        void (*place)(int);
+        double r, g, b;
+    };
+    const Layer layers[] = {
+        {"floor tile", NUM_TILES - 1, [](int i) { tile(i, -8, -8, 20, 0.2, 0.4, 0.6); },
+         0.2, 0.4, 0.6},
+        {"car", NUM_CARS - 1,
+         [](int i) {
+             car &k = carz[i];
+             k.wpos = 4.0f; k.hpos = 2.0f; k.dpos = 4.0f;
+             k.r = 0.9f; k.g = 0.5f; k.b = 0.1f;
+         },
+         0.9, 0.5, 0.1},
+        {"box", NUM_BOXES - 1, [](int i) { building(i, -8, -8, 20, 5, 0.1, 0.7, 0.3); },
+         0.1, 0.7, 0.3},
+        {"cloud", NUM_CLOUDS - 1, [](int i) { cloudAt(i, -8, 5, -8, 20); }, GREY, GREY, GREY},
+    };
+    for (const Layer &layer : layers)
+        for (int i : {0, layer.last}) {
+            SCOPED_TRACE(testing::Message() << layer.what << " " << i);
+            resetWorld();
+            layer.place(i);
+            assembleMeshes();
+            setCamera({2, 30, 3}, {2, 0, 2});
+            draw();
+            expectPixel(512, 384, layer.r, layer.g, layer.b);
+        }
 }
 
 TEST_F(Render, StraightDownViewIsUprightAndUnmirrored)
