@@ -1,9 +1,15 @@
 # snap.cmake -- boxcity-snap driven end to end, checked against the same runs
 # computed and drawn in-process.
 find_package(PNG REQUIRED)
+
+# Preloaded into boxcity-snap to make a write fail after its early checks.
+add_library(snap-write-fault SHARED ${CMAKE_CURRENT_SOURCE_DIR}/write_fault.cpp)
+target_link_libraries(snap-write-fault PRIVATE ${CMAKE_DL_LIBS})
+
 add_executable(test_snap ${CMAKE_CURRENT_SOURCE_DIR}/test_snap.cpp)
-add_dependencies(test_snap boxcity-snap)
-target_compile_definitions(test_snap PRIVATE SNAP_BIN="$<TARGET_FILE:boxcity-snap>")
+add_dependencies(test_snap boxcity-snap snap-write-fault)
+target_compile_definitions(test_snap PRIVATE SNAP_BIN="$<TARGET_FILE:boxcity-snap>"
+                           WRITE_FAULT_LIB="$<TARGET_FILE:snap-write-fault>")
 target_link_libraries(test_snap PRIVATE world sim render offscreen worldstate PNG::PNG
                       GTest::gtest_main)
 gtest_discover_tests(test_snap)

@@ -85,6 +85,13 @@ TEST_F(Snap, StateImageIsTheWorldAfterThatManySteps)
     EXPECT_TRUE(f0 == stateAfter(4242, 0));
     EXPECT_TRUE(a == stateAfter(4242, 3));
     EXPECT_FALSE(f0 == a);
+
+    // Over an old file, with the mode a plain create gives, and nothing else
+    // left in the folder.
+    ASSERT_EQ(snap("--seed 4242 --frames 0 --state %D/a.bin", "umask 027;").status, 0);
+    EXPECT_TRUE(readFile(dir / "a.bin") == f0);
+    EXPECT_EQ(fs::status(dir / "a.bin").permissions(), fs::perms(0640));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 3);
 }
 
 TEST_F(Snap, PngIsTheFrameTheProgramDraws)
@@ -130,6 +137,64 @@ TEST_F(Snap, InfoIsTheDefaultAndDescribesTheWorld)
                   (double)c.ylook, (double)c.zlook);
     EXPECT_EQ(run.out, expected);
     EXPECT_EQ(run.err, "");
+}
+
+// The summary the README shows, line for line: a running world, with cars
+// in every direction.
+TEST_F(Snap, InfoOfARunningWorld)
+{
+    const Outcome run = snap("--seed 42 --frames 600 --info");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "seed 42\nframe 600\neye 1748.42859 1250 -1386.59009\n"
+                       "look -1.52499998 141.098282 4.48750019\ncars -z 1571\ncars -x 1573\n"
+                       "cars +z 1422\ncars +x 1434\ndraws 147640\n");
+}
+
+// Both ends of every numeric range are taken as they are: the largest seed
+// is the one used, and the largest step count gets past the command line to
+// the early path check (its run would never end).
+TEST_F(Snap, LargestNumbersAreAccepted)
+{
+    Outcome run = snap("--seed 4294967295 --frames 0 --state %D/s.bin --info");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("seed 4294967295\nframe 0\n", 0), 0u) << run.out;
+    EXPECT_TRUE(readFile(dir / "s.bin") == stateAfter(4294967295u, 0));
+
+    run = snap("--seed 0 --frames 0");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("seed 0\nframe 0\n", 0), 0u) << run.out;
+
+    run = snap("--frames 18446744073709551615 --state /nonexistent/dir/x.bin");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cannot write /nonexistent/dir/x.bin"), std::string::npos) << run.err;
+}
+
+// A write that fails after the early checks (out of space halfway, at close,
+// at the rename) is reported like any other failure, prints no summary and
+// leaves neither the file nor its temporary behind.
+TEST_F(Snap, LateWriteFailureLeavesNothing)
+{
+    const struct {
+        const char *step, *reason;
+    } faults[] = {
+        {"fill", "No space left on device"},
+        {"close", "Input/output error"},
+        {"rename", "Invalid cross-device link"},
+    };
+    for (const auto &fault : faults)
+        for (const char *name : {"p.png", "s.bin"}) {
+            SCOPED_TRACE(std::string(fault.step) + " " + name);
+            const std::string option = name[0] == 'p' ? "--png " : "--state ";
+            const Outcome run =
+                snap("--seed 5 --frames 0 --info " + option + "%D/" + name,
+                     std::string("BOXCITY_WRITE_FAULT=") + fault.step +
+                         " LD_PRELOAD=\"${LD_PRELOAD:+$LD_PRELOAD:}" WRITE_FAULT_LIB "\"");
+            EXPECT_EQ(run.status, 1);
+            EXPECT_EQ(run.err, "boxcity-snap: cannot write " + (dir / name).string() + ": " +
+                                   fault.reason + "\n");
+            EXPECT_EQ(run.out, "");
+            EXPECT_TRUE(fs::is_empty(dir));
+        }
 }
 
 TEST_F(Snap, ClockSeedIsPrintedSoTheRunCanBeRepeated)

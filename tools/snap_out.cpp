@@ -76,9 +76,19 @@ std::string writeAtomically(const std::string &path, const std::function<bool(FI
     return cannotWrite(path, err);
 }
 
+// libpng would print its own line before the caller's; its failures end the
+// write silently instead, and the caller reports them.
+static void pngFailed(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
+static void pngWarned(png_structp, png_const_charp) {}
+
 bool writePngRgb(FILE *file, const unsigned char *rgba, int width, int height)
 {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, pngFailed, pngWarned);
     if (!png)
         return false;
     png_infop info = png_create_info_struct(png);
