@@ -48,12 +48,13 @@ extern "C" int SDL_main(int argc, char *argv[])
     if (SDL_EnableKeyRepeat(100, 30) != 0)
         fail("Setting keyboard repeat failed: %s\n");
 
+    watchWindow();
     initGL();
     initme();
     SDL_ShowCursor(SDL_DISABLE);
 
     // The pass that takes a stop request still computes and draws its frame.
-    while (!done) {
+    while (!done && !windowLost()) {
         done = drainEvents(SDL_PollEvent, &event);
         calcme();
         drawGLScene();

@@ -9,6 +9,7 @@
 #   close HELPER=shell_xclose                                (needs X)
 #   no-driver HELPER=shell_sdlprobe | no-gl HELPER=shell_sdlprobe
 #   screenshot                                               (needs X)
+#   window-gone HELPER=shell_xwindow                         (needs X)
 set -u
 
 scenario=$1 prog=$2 work=$3 helper=${4:-}
@@ -189,6 +190,23 @@ screenshot)
     [ "$all" -eq $((1024 * 768)) ] || fail "screenshot is not 1024x768"
     [ "$lit" -gt $((all / 2)) ] || fail "less than half of the screen is lit"
     [ "$grey" -ge 1000 ] || fail "hardly any cloud grey over black"
+    ;;
+window-gone)
+    # Drawing into a window another client owns, which that client then
+    # destroys mid-run: a normal end, silent, status 0.
+    coproc owner { "$helper" 640 480; }
+    read -r -t 10 win <&"${owner[0]}" || fail "no foreign window"
+    SDL_WINDOWID=$win SDL_VIDEO_FOREIGN_WINDOW_OPENGL=1 start
+    still_running 3
+    shot=$work/e2e_shell_window-gone.png
+    import -window "$win" "$shot" || fail "no screenshot of the foreign window"
+    read -r all lit grey < <(count_pixels "$shot")
+    echo "foreign window $shot: $all pixels, $lit not black"
+    [ "$lit" -gt $((all / 2)) ] || fail "the city is not drawn into the foreign window"
+    echo destroy >&"${owner[1]}"
+    read -r -t 10 answer <&"${owner[0]}"
+    [ "$answer" = destroyed ] || fail "the window owner did not destroy its window"
+    expect_clean_end
     ;;
 *)
     echo "unknown scenario: $scenario"

@@ -1,0 +1,114 @@
+// a_hack_args.cpp -- option parsing for the screensaver hack. Daemons pass
+// single-dash long options (-root, -window-id 0x1a00003), people type
+// double-dash ones; getopt_long_only takes both. Options that other hacks
+// accept but that mean nothing here (-fps, -install, -visual NAME) are
+// accepted and ignored, so that a daemon's usual command line never fails.
+#include <getopt.h>
+
+#include <cstring>
+
+#include "a_hack_args.h"
+
+// ---- constants ----
+
+const char HACK_USAGE[] =
+    "usage: boxcity [-root | -window | -window-id ID] [-fps] [-install] [-visual NAME] [-help]";
+
+enum { OPT_ROOT = 1, OPT_WINDOW, OPT_WINDOW_ID, OPT_IGNORED, OPT_HELP };
+
+static const struct option LONG_OPTIONS[] = {
+    {"root", no_argument, nullptr, OPT_ROOT},
+    {"window", no_argument, nullptr, OPT_WINDOW},
+    {"window-id", required_argument, nullptr, OPT_WINDOW_ID},
+    {"fps", no_argument, nullptr, OPT_IGNORED},
+    {"install", no_argument, nullptr, OPT_IGNORED},
+    {"visual", required_argument, nullptr, OPT_IGNORED},
+    {"help", no_argument, nullptr, OPT_HELP},
+    {nullptr, 0, nullptr, 0},
+};
+
+// ---- functions ----
+
+bool parseWindowId(const char *text, unsigned long &id)
+{
+    int base = 10;
+    if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text += 2;
+    }
+    if (text[0] == '\0')
+        return false;
+    unsigned long long v = 0;
+    for (const char *p = text; *p; p++) {
+        int digit;
+        if (*p >= '0' && *p <= '9')
+            digit = *p - '0';
+        else if (base == 16 && *p >= 'a' && *p <= 'f')
+            digit = *p - 'a' + 10;
+        else if (base == 16 && *p >= 'A' && *p <= 'F')
+            digit = *p - 'A' + 10;
+        else
+            return false;
+        v = v * (unsigned)base + (unsigned)digit;
+        if (v > 0xffffffffULL)          // X ids are 32-bit
+            return false;
+    }
+    if (v == 0)                          // None, never a window
+        return false;
+    id = (unsigned long)v;
+    return true;
+}
+
+HackParse parseHackArgs(int argc, char **argv, const char *rootWindow, HackOptions &opts)
+{
+    HackParse result;
+    auto bad = [&result](int status, const std::string &problem) {
+        result.status = status;
+        result.problem = problem;
+        return result;
+    };
+    bool root = false;
+    opterr = 0;                          // one line of our own, not getopt's
+    optind = 0;                          // a fresh scan on every call
+    int c;
+    // '+': stop at the first operand; ':': report a missing value as ':'.
+    while ((c = getopt_long_only(argc, argv, "+:", LONG_OPTIONS, nullptr)) != -1) {
+        switch (c) {
+        case OPT_ROOT:
+            root = true;
+            break;
+        case OPT_WINDOW:
+            root = false;
+            opts.target = HackTarget::OwnWindow;
+            break;
+        case OPT_WINDOW_ID:
+            if (!parseWindowId(optarg, opts.window))
+                return bad(2, std::string("'") + optarg +
+                                  "' is not a window id (decimal or 0x hexadecimal)");
+            root = false;
+            opts.target = HackTarget::Foreign;
+            break;
+        case OPT_IGNORED:
+            break;
+        case OPT_HELP:
+            opts.help = true;
+            break;
+        case ':':
+            return bad(2, std::string("option '") + argv[optind - 1] + "' needs a value");
+        default:
+            return bad(2, std::string("unknown option '") + argv[optind - 1] + "'");
+        }
+    }
+    if (optind < argc)
+        return bad(2, std::string("unexpected argument '") + argv[optind] + "'");
+    if (root) {
+        // The daemon names the window it wants drawn on in the environment.
+        if (!rootWindow || !*rootWindow)
+            return bad(1, "-root needs XSCREENSAVER_WINDOW naming the window to draw on");
+        if (!parseWindowId(rootWindow, opts.window))
+            return bad(1, std::string("XSCREENSAVER_WINDOW='") + rootWindow +
+                              "' is not a window id");
+        opts.target = HackTarget::Foreign;
+    }
+    return result;
+}

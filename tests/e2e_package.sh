@@ -1,0 +1,206 @@
+#!/usr/bin/env bash
+# e2e_package.sh -- the Debian package end to end: it builds, its files pass
+# the validators and lintian, and the unpacked screensaver hack works under
+# the real XScreenSaver daemon and in a settings-preview-sized window.
+#
+# Usage: e2e_package.sh STAGE BUILD WORK [HELPER]
+#   build                   cpack the build folder BUILD into WORK, unpack
+#                           the .deb into WORK/root
+#   lint                    desktop-file-validate, appstreamcli, man, lintian
+#   daemon                  XScreenSaver under its own Xvfb, as an ordinary user
+#   preview HELPER=shell_xwindow   the hack in a 320x240 foreign window
+set -u
+
+stage=$1 build=$2 work=$3 helper=${4:-}
+root=$work/root
+hack=$root/usr/libexec/xscreensaver/boxcity
+program=$root/usr/bin/boxcity
+xvfb_pid=
+daemon_pid=
+pid=
+
+fail() {
+    echo "FAIL [$stage]: $*"
+    [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
+    [ -n "$daemon_pid" ] && kill -TERM "$daemon_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill -TERM "$xvfb_pid" 2>/dev/null
+    exit 1
+}
+
+# Its own Xvfb on a free display, open to every local user (-ac): the
+# daemon runs as another user than the test.
+start_x() {
+    local geometry=$1 i
+    exec 5>"$work/display"
+    Xvfb -displayfd 5 -screen 0 "$geometry" -ac -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    exec 5>&-
+    for i in $(seq 1 100); do
+        [ -s "$work/display" ] && break
+        sleep 0.1
+    done
+    [ -s "$work/display" ] || fail "Xvfb did not start"
+    export DISPLAY=:$(head -n 1 "$work/display")
+    unset XAUTHORITY WAYLAND_DISPLAY
+}
+
+stop_x() {
+    kill -TERM "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+    xvfb_pid=
+}
+
+# Processes running the unpacked boxcity (the hack becomes it by exec).
+running_boxcity() {
+    local p
+    for p in $(pgrep -x boxcity); do
+        [ "$(readlink "/proc/$p/exe" 2>/dev/null)" = "$program" ] && echo "$p"
+    done
+}
+
+# "FIRST LAST COUNT" of the screenshot's rows that hold any pixel not black.
+lit_rows() {
+    convert "$1" -threshold 0 -scale "1x$2!" -depth 16 txt:- | awk -F'[ ,:()]+' '
+        NR > 1 && $4 + 0 > 0 { if (first == "") first = $2; last = $2; n++ }
+        END { printf "%s %s %d\n", (first == "" ? -1 : first), (last == "" ? -1 : last), n }'
+}
+
+case $stage in
+build)
+    rm -rf "$work" && mkdir -p "$work" || fail "no work folder"
+    (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake") >"$work/cpack.log" 2>&1 ||
+        { cat "$work/cpack.log"; fail "cpack failed"; }
+    deb=$(ls "$work"/boxcity_*.deb 2>/dev/null | head -n 1)
+    [ -n "$deb" ] || fail "no .deb"
+    ln -sf "$(basename "$deb")" "$work/boxcity.deb"
+    mkdir -p "$root" && chmod 755 "$work" "$root"
+    dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x failed"
+    echo "$(basename "$deb"): $(stat -c %s "$deb") bytes"
+    dpkg-deb -c "$deb" | awk '{print $6}'
+    for f in usr/bin/boxcity usr/bin/boxcity-snap usr/libexec/xscreensaver/boxcity \
+             usr/share/man/man6/boxcity.6.gz usr/share/man/man1/boxcity-snap.1.gz \
+             usr/share/applications/boxcity.desktop usr/share/xscreensaver/config/boxcity.xml \
+             usr/share/icons/hicolor/256x256/apps/boxcity.png \
+             usr/share/doc/boxcity/copyright usr/share/doc/boxcity/changelog.gz; do
+        [ -f "$root/$f" ] || fail "the package lacks /$f"
+    done
+    ls "$root"/usr/share/metainfo/*.metainfo.xml >/dev/null 2>&1 || fail "no AppStream metadata"
+    [ "$(identify -format %wx%h "$root/usr/share/icons/hicolor/256x256/apps/boxcity.png")" = 256x256 ] ||
+        fail "the icon is not 256x256"
+    dpkg-deb -f "$deb" Depends | grep -q 'libsdl1.2' || fail "Depends does not come from the binaries"
+    [ "$(dpkg-deb -f "$deb" Suggests)" = xscreensaver ] || fail "no Suggests: xscreensaver"
+    ;;
+lint)
+    desktop-file-validate "$root"/usr/share/applications/boxcity.desktop || fail "desktop entry"
+    appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml || fail "AppStream"
+    for page in man6/boxcity.6.gz man1/boxcity-snap.1.gz; do
+        warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/$page" 2>&1 >/dev/null)
+        [ -z "$warnings" ] || { echo "$warnings"; fail "man warns about $page"; }
+    done
+    # Errors and warnings fail; informational tags are shown only.
+    lintian --display-info "$work/boxcity.deb" >"$work/lintian.log" 2>&1
+    cat "$work/lintian.log"
+    grep -qE '^[EW]: ' "$work/lintian.log" && fail "lintian reports errors or warnings"
+    ;;
+daemon)
+    # The daemon refuses to run hacks as root: it runs as its own user with
+    # a temporary home that selects only the unpacked hack.
+    home=$work/home
+    rm -rf "$home" && mkdir -p "$home"
+    cat >"$home/.xscreensaver" <<CONF
+mode: one
+selected: 0
+timeout: 0:30:00
+lock: False
+fade: False
+unfade: False
+splash: False
+dpmsEnabled: False
+programs: GL: $hack --root \\n
+CONF
+    as_user=()
+    if [ "$(id -u)" -eq 0 ]; then
+        chown -R nobody "$home"
+        as_user=(runuser -u nobody --)
+    fi
+    as_daemon_user() {
+        "${as_user[@]}" env -i HOME="$home" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin "$@"
+    }
+    start_x 1280x1024x24
+    as_daemon_user xscreensaver -no-splash -verbose >"$work/daemon.log" 2>&1 &
+    daemon_pid=$!
+    for i in $(seq 1 50); do
+        as_daemon_user xscreensaver-command -time >/dev/null 2>&1 && break
+        sleep 0.2
+    done
+    as_daemon_user xscreensaver-command -activate >/dev/null 2>&1 || fail "could not activate"
+
+    # The city letterboxed into 1280x1024: 960 rows at 4:3, 32 black above
+    # and below.
+    shot=$work/daemon.png
+    for i in $(seq 1 40); do
+        sleep 0.5
+        import -window root "$shot" 2>/dev/null || continue
+        read -r first last rows < <(lit_rows "$shot" 1024)
+        [ "$rows" -ge 900 ] && break
+    done
+    echo "screenshot $shot: rows $first..$last lit ($rows rows)"
+    [ -n "$(running_boxcity)" ] || fail "boxcity is not running"
+    [ "$first" -eq 32 ] && [ "$last" -eq 991 ] && [ "$rows" -eq 960 ] ||
+        fail "the city is not letterboxed to rows 32..991"
+
+    as_daemon_user xscreensaver-command -deactivate >/dev/null 2>&1 || fail "could not deactivate"
+    start=$(date +%s%N)
+    while left=$(running_boxcity); [ -n "$left" ]; do
+        [ $(( $(date +%s%N) - start )) -lt 3000000000 ] ||
+            fail "boxcity still running 3 s after deactivation (pid $left)"
+        sleep 0.05
+    done
+    echo "boxcity gone $(( ($(date +%s%N) - start) / 1000000 )) ms after deactivation"
+    sleep 0.5
+    kill -TERM "$daemon_pid" 2>/dev/null
+    wait "$daemon_pid" 2>/dev/null
+    daemon_pid=
+    stop_x
+    if grep -nE 'X Error|Bad(Window|Drawable|Match)|boxcity: |abnormally|crashed' "$work/daemon.log"; then
+        fail "the daemon's log shows an error from the hack"
+    fi
+    grep -q 'forked ".*boxcity --root"' "$work/daemon.log" || fail "the daemon never ran the hack"
+    ;;
+preview)
+    start_x 1024x768x24
+    coproc owner { "$helper" 320 240; }
+    read -r -t 10 win <&"${owner[0]}" || fail "no preview window"
+    "$hack" --window-id "$win" >"$work/preview.out" 2>"$work/preview.err" &
+    pid=$!
+    shot=$work/preview.png
+    for i in $(seq 1 40); do
+        sleep 0.5
+        kill -0 "$pid" 2>/dev/null || fail "the hack ended by itself"
+        import -window "$win" "$shot" 2>/dev/null || continue
+        read -r first last rows < <(lit_rows "$shot" 240)
+        [ "$rows" -ge 200 ] && break
+    done
+    echo "preview $shot: rows $first..$last of 240 lit"
+    [ "$(identify -format %wx%h "$shot")" = 320x240 ] || fail "the screenshot is not 320x240"
+    [ "$first" -eq 0 ] && [ "$last" -eq 239 ] || fail "the city does not fill the 4:3 preview"
+    kill -TERM "$pid"
+    wait "$pid"
+    status=$?
+    pid=
+    [ "$status" -eq 0 ] || fail "exit status $status after SIGTERM, expected 0"
+    [ -s "$work/preview.out" ] || [ -s "$work/preview.err" ] && fail "the hack printed something"
+    # A window id that names no window: one line, status 1, boxcity never starts.
+    "$hack" -window-id 0x7ffffff >"$work/nowin.out" 2>"$work/nowin.err"
+    status=$?
+    [ "$status" -eq 1 ] || fail "status $status for a window that does not exist, expected 1"
+    [ "$(wc -l <"$work/nowin.err")" -eq 1 ] || fail "not one line for a missing window"
+    echo "missing window: $(cat "$work/nowin.err")"
+    stop_x
+    ;;
+*)
+    echo "unknown stage: $stage"
+    exit 2
+    ;;
+esac
+echo "ok [$stage]"
