@@ -6,14 +6,16 @@
 # Labels: `long` for the million-step soak, `valgrind` for the memcheck run;
 # both are left out of a plain `ctest -LE 'long|valgrind'`.
 
-# Headless runner: N steps of a seeded world, every k-th frame drawn offscreen.
-add_executable(boxcity-headless ${CMAKE_CURRENT_SOURCE_DIR}/headless_run.cpp)
-target_link_libraries(boxcity-headless PRIVATE sim render offscreen)
-set_target_properties(boxcity-headless PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+if(NOT BOXCITY_CORE_ONLY)
+  # Headless runner: N steps of a seeded world, every k-th frame drawn offscreen.
+  add_executable(boxcity-headless ${CMAKE_CURRENT_SOURCE_DIR}/headless_run.cpp)
+  target_link_libraries(boxcity-headless PRIVATE sim render offscreen)
+  set_target_properties(boxcity-headless PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
 
-# Frame counter preloaded into the real program by the memcheck test.
-add_library(boxcity-framecount SHARED ${CMAKE_CURRENT_SOURCE_DIR}/frame_count.cpp)
-target_link_libraries(boxcity-framecount PRIVATE ${CMAKE_DL_LIBS})
+  # Frame counter preloaded into the real program by the memcheck test.
+  add_library(boxcity-framecount SHARED ${CMAKE_CURRENT_SOURCE_DIR}/frame_count.cpp)
+  target_link_libraries(boxcity-framecount PRIVATE ${CMAKE_DL_LIBS})
+endif()
 
 # Soak: a short form in every run, the million steps per seed labelled long.
 add_executable(test_soak ${CMAKE_CURRENT_SOURCE_DIR}/test_soak.cpp)
@@ -27,6 +29,11 @@ foreach(i RANGE 2)
   set_tests_properties(Soak.Million.Seed${seed} PROPERTIES
     ENVIRONMENT BOXCITY_SOAK_STEPS=1000000 LABELS long TIMEOUT 3600)
 endforeach()
+
+# The rest needs the display side.
+if(BOXCITY_CORE_ONLY)
+  return()
+endif()
 
 # Start-up: the shell's own sources against stand-ins for SDL and for the
 # other subsystems, so that every failure path can be made to happen.

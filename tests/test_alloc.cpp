@@ -177,14 +177,22 @@ protected:
 
 const char *AllocFrame::glProblem = nullptr;
 
+// The check's own blocks are stored here. A store to a volatile object is
+// observable, so no compiler may leave out an allocation whose address it
+// holds (an unused new/delete or malloc/free pair may be dropped).
+void *volatile escaped;
+
 // Without this the other cases could pass by counting nothing at all.
 TEST(AllocCounter, SeesNewAndMalloc)
 {
     AllocationCount count;
     std::unique_ptr<int> boxed(new int(7));
+    escaped = boxed.get();
     void *raw = std::malloc(24);
+    escaped = raw;
     long seen = count.sofar();
     std::free(raw);
+    escaped = nullptr;
     EXPECT_EQ(seen, 2);
 }
 

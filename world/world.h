@@ -4,8 +4,16 @@
 // generation that fills it all at start-up.
 #pragma once
 
-#include <GL/gl.h>
+#include <cfloat>
 #include <cstdint>
+
+// A seed gives the same city bit for bit only where every float and double
+// operation is rounded in its own type. x87 math keeps excess precision that
+// a cast to float does not remove in C++, so it is refused here.
+static_assert(FLT_EVAL_METHOD == 0,
+              "boxcity needs float expressions evaluated in their own type "
+              "(FLT_EVAL_METHOD 0); on 32-bit x86 build with SSE2 math: "
+              "-msse2 -mfpmath=sse");
 
 //----------------------------------------------------------------------------
 // Constants
@@ -27,6 +35,12 @@ enum {
 //----------------------------------------------------------------------------
 // Types (plain 32-bit fields, no padding; the layouts are checked below)
 //----------------------------------------------------------------------------
+// The world is plain numbers and needs no display: its two GL types are
+// declared here exactly as GL's own header declares them (an identical
+// typedef may be repeated), so the core builds where GL is absent.
+typedef float        GLfloat;
+typedef unsigned int GLuint;
+
 struct Vertex3 { GLfloat x, y, z; };  // a position, or an RGB colour
 
 struct city {                         // one box of scenery: building or bar
