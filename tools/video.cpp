@@ -91,8 +91,10 @@ static void armSignals(const std::string &tempPath)
     sa.sa_handler = removeOnSignal;
     sa.sa_flags = SA_RESETHAND;
     sigemptyset(&sa.sa_mask);
+    // An ignored signal (nohup, a background job) stays ignored.
     for (int i = 0; i < 3; i++)
-        sigaction(CAUGHT[i], &sa, &previous[i]);
+        if (sigaction(CAUGHT[i], nullptr, &previous[i]) == 0 && previous[i].sa_handler != SIG_IGN)
+            sigaction(CAUGHT[i], &sa, nullptr);
 }
 
 static void disarmSignals(void)
