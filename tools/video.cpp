@@ -36,9 +36,9 @@ struct VideoFormat {
 };
 
 static const VideoFormat FORMATS[] = {
-    {".mp4", "mp4", "libx264", "preset=superfast:crf=18", "movflags=+faststart", SWS_CS_ITU709},
-    {".mkv", "matroska", "libx264", "preset=superfast:crf=18", "", SWS_CS_ITU709},
-    {".webm", "webm", "libvpx-vp9", "crf=30:b=0:deadline=realtime:cpu-used=8:row-mt=0",
+    {".mp4", "mp4", "libx264", "preset=ultrafast:crf=18", "movflags=+faststart", SWS_CS_ITU709},
+    {".mkv", "matroska", "libx264", "preset=ultrafast:crf=18", "", SWS_CS_ITU709},
+    {".webm", "webm", "libvpx-vp9", "crf=26:b=0:deadline=realtime:cpu-used=8:row-mt=0",
      "", SWS_CS_ITU709},
     {".webp", "webp", "libwebp_anim", "quality=70:compression_level=4", "loop=0",
      SWS_CS_ITU601},
