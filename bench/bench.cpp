@@ -2,12 +2,15 @@
 // it, all in one run: the start-up generation against writing the same bytes,
 // one animation step against copying the bytes it reads and rewrites, and one
 // offscreen 1024x768 frame against the same draw calls with nothing of the
-// program around them. A closing summary prints the ratios.
+// program around them, and filming (boxcity-snap --video) against drawing and
+// reading back the same frames. A closing summary prints the ratios.
 #include <benchmark/benchmark.h>
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <dlfcn.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -18,6 +21,7 @@
 #include "offscreen.h"
 #include "render.h"
 #include "sim.h"
+#include "video.h"
 #include "world.h"
 
 namespace {
@@ -254,6 +258,87 @@ void BM_DrawFrameOwnWork(benchmark::State &state)
     driverMuted = false;
 }
 
+const int FILM_FRAMES = 60;            // one second of video at 60 frames per second
+
+// Frames as boxcity-snap --video makes them: a step, the frame drawn and
+// read back, and (with a writer) handed to the encoder.
+void film(VideoWriter *video, unsigned char *rgba)
+{
+    for (int k = 0; k < FILM_FRAMES; k++) {
+        if (k > 0)
+            calcme();
+        drawFrame();
+        offscreenRead(video ? video->buffer() : rgba);
+        if (video)
+            video->submit();
+    }
+}
+
+// CPU seconds of every thread of the process: the driver's and the encoder's.
+double processCpu()
+{
+    struct rusage use;
+    getrusage(RUSAGE_SELF, &use);
+    return (double)use.ru_utime.tv_sec + (double)use.ru_stime.tv_sec +
+           1e-6 * (double)(use.ru_utime.tv_usec + use.ru_stime.tv_usec);
+}
+
+// Each iteration films the same second from the same state, so that both
+// cases draw the same frames; the encoder's start and flush count too.
+// Besides wall time it counts the CPU time of all threads per frame, which
+// other work on a busy machine upsets less.
+void filmCase(benchmark::State &state, bool encode)
+{
+    if (!readyToDraw(state))
+        return;
+    char dir[] = "/tmp/boxcity-bench-XXXXXX";
+    if (!mkdtemp(dir)) {
+        state.SkipWithError("no temporary folder");
+        return;
+    }
+    const std::string path = std::string(dir) + "/film.mp4";
+    std::vector<unsigned char> rgba((size_t)FRAME_W * FRAME_H * 4);
+    double cpu = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        world = World::Spoilt;
+        steadyWorld(true);
+        state.ResumeTiming();
+        const double cpuBefore = processCpu();
+        if (encode) {
+            VideoWriter video;
+            std::string problem = video.open(path, FRAME_W, FRAME_H, FRAME_W, FRAME_H, 60);
+            if (problem.empty()) {
+                film(&video, nullptr);
+                problem = video.finish();
+            }
+            if (!problem.empty()) {
+                state.SkipWithError(problem.c_str());
+                break;
+            }
+        } else {
+            film(nullptr, rgba.data());
+        }
+        cpu += processCpu() - cpuBefore;
+    }
+    world = World::Spoilt;
+    unlink(path.c_str());
+    rmdir(dir);
+    state.counters["fps"] = benchmark::Counter(FILM_FRAMES, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["cpu_ms"] = benchmark::Counter(cpu * 1e3 / FILM_FRAMES,
+                                                  benchmark::Counter::kAvgIterations);
+}
+
+void BM_FilmEncoded(benchmark::State &state)
+{
+    filmCase(state, true);
+}
+
+void BM_FilmDrawnOnly(benchmark::State &state)
+{
+    filmCase(state, false);
+}
+
 // Five repetitions each, run in random order among the others (see main);
 // the summary takes their medians, which a machine busy with other work
 // upsets less than a single run.
@@ -265,6 +350,10 @@ BENCHMARK(BM_StepFloor)->Unit(benchmark::kMicrosecond)->Repetitions(REPS);
 BENCHMARK(BM_DrawFrame)->Unit(benchmark::kMillisecond)->Repetitions(REPS);
 BENCHMARK(BM_DrawCalls)->Unit(benchmark::kMillisecond)->Repetitions(REPS);
 BENCHMARK(BM_DrawFrameOwnWork)->Unit(benchmark::kNanosecond)->Repetitions(REPS);
+BENCHMARK(BM_FilmEncoded)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime()
+    ->Repetitions(REPS);
+BENCHMARK(BM_FilmDrawnOnly)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime()
+    ->Repetitions(REPS);
 
 // Prints as usual and keeps each benchmark's median time per iteration for
 // the summary (a single run's time where there are no repetitions): the CPU
@@ -283,14 +372,18 @@ public:
             if (!median && !single)
                 continue;
             const std::string &name = r.run_name.function_name;
-            bool frame = name == "BM_DrawFrame" || name == "BM_DrawCalls";
+            bool frame = name == "BM_DrawFrame" || name == "BM_DrawCalls" ||
+                         name == "BM_FilmEncoded" || name == "BM_FilmDrawnOnly";
             double t = frame ? r.GetAdjustedRealTime() : r.GetAdjustedCPUTime();
             seconds[name] = t / benchmark::GetTimeUnitMultiplier(r.time_unit);
+            const auto cpu = r.counters.find("cpu_ms");
+            if (cpu != r.counters.end())
+                seconds[name + ".cpu"] = cpu->second.value * 1e-3;
         }
     }
 
-    bool has(const char *name) const { return seconds.count(name) != 0; }
-    double at(const char *name) const { return seconds.at(name); }
+    bool has(const std::string &name) const { return seconds.count(name) != 0; }
+    double at(const std::string &name) const { return seconds.at(name); }
 
 private:
     std::map<std::string, double> seconds;
@@ -322,6 +415,21 @@ void printSummary(const SummaryReporter &r)
                         " = %.4f%% of step + drawFrame  (target < 5%%)\n",
                         step * 1e6, drawing * 1e6, 100.0 * own / (step + frame));
         }
+    }
+    if (r.has("BM_FilmEncoded") && r.has("BM_FilmDrawnOnly")) {
+        double encoded = r.at("BM_FilmEncoded") / FILM_FRAMES;
+        double drawn = r.at("BM_FilmDrawnOnly") / FILM_FRAMES;
+        std::printf("  video: %.1f fps filmed to MP4 1024x768, %.1f fps drawn and read back:"
+                    " encoding adds %.1f%% per frame  (goal <= 25%%)\n",
+                    1.0 / encoded, 1.0 / drawn, 100.0 * (encoded - drawn) / drawn);
+        if (r.has("BM_FilmEncoded.cpu") && r.has("BM_FilmDrawnOnly.cpu")) {
+            double cpuEncoded = r.at("BM_FilmEncoded.cpu"), cpuDrawn = r.at("BM_FilmDrawnOnly.cpu");
+            std::printf("         CPU of all threads per frame %.1f ms filmed, %.1f ms drawn:"
+                        " %+.1f%%\n",
+                        cpuEncoded * 1e3, cpuDrawn * 1e3, 100.0 * (cpuEncoded - cpuDrawn) / cpuDrawn);
+        }
+    }
+    if (glFailure == nullptr) {
         std::printf("  GL: %s | %s\n", (const char *)glGetString(GL_RENDERER),
                     (const char *)glGetString(GL_VERSION));
     } else if (glFailure && std::strcmp(glFailure, "not tried") != 0) {

@@ -1,12 +1,13 @@
 // snap.cpp -- boxcity-snap: generates the city from a seed, runs the
 // animation step a given number of times without a display, then writes the
 // frame as a PNG (drawn offscreen exactly as the program draws it), the
-// world-state image, and/or a short summary.
+// world-state image, a short summary, and/or a video of the frames from there.
 #include <unistd.h>
 
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "snap_args.h"
 #include "snap_out.h"
 #include "state.h"
+#include "video.h"
 #include "world.h"
 
 static const int SNAP_W = 1024;
@@ -49,22 +51,82 @@ static void runFrames(uint64_t frames)
         std::fprintf(stderr, "\r%*s\r", shown, "");
 }
 
-static void printInfo(uint32_t seed, uint64_t frames)
+// Progress of the video on a terminal: frame, rate, time left.
+class VideoProgress {
+public:
+    explicit VideoProgress(uint64_t frames) : total(frames) {}
+    ~VideoProgress()
+    {
+        if (shown > 0)
+            std::fprintf(stderr, "\r%*s\r", shown, "");
+    }
+
+    void done(uint64_t frames)
+    {
+        const auto now = std::chrono::steady_clock::now();
+        if (!enabled || now - last < std::chrono::milliseconds(500))
+            return;
+        last = now;
+        const double seconds = std::chrono::duration<double>(now - start).count();
+        const double fps = (double)frames / seconds;
+        const uint64_t left = (uint64_t)((double)(total - frames) / fps + 0.5);
+        const int n = std::fprintf(stderr,
+                                   "\rboxcity-snap: video frame %" PRIu64 " of %" PRIu64
+                                   ", %.1f fps, %" PRIu64 ":%02" PRIu64 " left",
+                                   frames, total, fps, left / 60, left % 60);
+        // Pad over the end of a longer line before.
+        if (n < shown)
+            std::fprintf(stderr, "%*s", shown - n, "");
+        shown = n > shown ? n : shown;
+    }
+
+private:
+    const bool enabled = isatty(STDERR_FILENO) != 0;
+    const uint64_t total;
+    const std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point last = start;
+    int shown = 0;
+};
+
+// Films the current step and the length-1 after it, one picture per step.
+static std::string film(const SnapOptions &opts)
+{
+    VideoWriter video;
+    const int width = opts.width ? opts.width : SNAP_W;
+    const int height = opts.height ? opts.height : SNAP_H;
+    std::string problem = video.open(opts.video, SNAP_W, SNAP_H, width, height, opts.fps);
+    if (!problem.empty())
+        return problem;
+    VideoProgress progress(opts.length);
+    for (uint64_t k = 0; k < opts.length; k++) {
+        if (k > 0)
+            calcme();
+        drawFrame();
+        offscreenRead(video.buffer());
+        problem = video.submit();
+        if (!problem.empty())
+            return problem;
+        progress.done(k + 1);
+    }
+    return video.finish();
+}
+
+static void printInfo(FILE *out, uint32_t seed, uint64_t frames)
 {
     const mycam &c = mycamz[whichcam];
     int travelling[4] = {0, 0, 0, 0};
     for (const car &k : carz)
         if (k.state >= 0 && k.state < 4)
             travelling[k.state]++;
-    std::printf("seed %" PRIu32 "\n", seed);
-    std::printf("frame %" PRIu64 "\n", frames);
-    std::printf("eye %.9g %.9g %.9g\n", (double)c.xcam, (double)c.ycam, (double)c.zcam);
-    std::printf("look %.9g %.9g %.9g\n", (double)c.xlook, (double)c.ylook, (double)c.zlook);
-    std::printf("cars -z %d\n", travelling[0]);
-    std::printf("cars -x %d\n", travelling[1]);
-    std::printf("cars +z %d\n", travelling[2]);
-    std::printf("cars +x %d\n", travelling[3]);
-    std::printf("draws %" PRIu64 "\n", rngDraws());
+    std::fprintf(out, "seed %" PRIu32 "\n", seed);
+    std::fprintf(out, "frame %" PRIu64 "\n", frames);
+    std::fprintf(out, "eye %.9g %.9g %.9g\n", (double)c.xcam, (double)c.ycam, (double)c.zcam);
+    std::fprintf(out, "look %.9g %.9g %.9g\n", (double)c.xlook, (double)c.ylook, (double)c.zlook);
+    std::fprintf(out, "cars -z %d\n", travelling[0]);
+    std::fprintf(out, "cars -x %d\n", travelling[1]);
+    std::fprintf(out, "cars +z %d\n", travelling[2]);
+    std::fprintf(out, "cars +x %d\n", travelling[3]);
+    std::fprintf(out, "draws %" PRIu64 "\n", rngDraws());
 }
 
 int main(int argc, char **argv)
@@ -79,26 +141,35 @@ int main(int argc, char **argv)
         std::fputs(SNAP_HELP, stdout);
         return 0;
     }
-    if (opts.png.empty() && opts.state.empty())
+    if (opts.png.empty() && opts.state.empty() && opts.video.empty())
         opts.info = true;
+    if (!opts.video.empty()) {
+        const std::string unsupported = videoCheck(opts.video);
+        if (!unsupported.empty()) {
+            std::fprintf(stderr, "boxcity-snap: %s\n%s\n", unsupported.c_str(), SNAP_USAGE);
+            return 2;
+        }
+    }
     if (!opts.seedGiven) {
         opts.seed = (uint32_t)time(0);
         std::fprintf(stderr, "boxcity-snap: seed %" PRIu32 "\n", opts.seed);
     }
 
     // Everything that can fail is checked before a possibly long run.
-    for (const std::string *path : {&opts.png, &opts.state}) {
+    for (const std::string *path : {&opts.png, &opts.state, &opts.video}) {
         if (path->empty())
             continue;
         const std::string unwritable = probeWritable(*path);
         if (!unwritable.empty())
             return fail(unwritable);
     }
-    if (!opts.png.empty()) {
+    const bool drawing = !opts.png.empty() || !opts.video.empty();
+    if (drawing) {
         const char *why = offscreenOpen(SNAP_W, SNAP_H);
         if (why) {
             offscreenClose();
-            return fail(std::string("no OpenGL for --png: ") + why);
+            return fail(std::string("no OpenGL for ") + (opts.png.empty() ? "--video" : "--png") +
+                        ": " + why);
         }
         initGL();
     }
@@ -106,11 +177,41 @@ int main(int argc, char **argv)
     initmeSeeded(opts.seed);
     runFrames(opts.frames);
 
+    // The still, the state and the summary are of this step; they are kept
+    // and written only once the video, which steps on, is complete.
+    std::vector<unsigned char> rgba, image;
     if (!opts.png.empty()) {
-        std::vector<unsigned char> rgba((size_t)SNAP_W * SNAP_H * 4);
+        rgba.resize((size_t)SNAP_W * SNAP_H * 4);
         drawFrame();
         offscreenRead(rgba.data());
+    }
+    if (!opts.state.empty()) {
+        image.resize(STATE_IMAGE_BYTES);
+        stateImageFill(image.data());
+    }
+    std::string info;
+    if (opts.info) {
+        char *text = nullptr;
+        size_t bytes = 0;
+        FILE *out = open_memstream(&text, &bytes);
+        if (!out)
+            return fail("out of memory");
+        printInfo(out, opts.seed, opts.frames);
+        std::fclose(out);
+        info.assign(text, bytes);
+        std::free(text);
+    }
+    if (!opts.video.empty()) {
+        const std::string problem = film(opts);
+        if (!problem.empty()) {
+            offscreenClose();
+            return fail(problem);
+        }
+    }
+    if (drawing)
         offscreenClose();
+
+    if (!opts.png.empty()) {
         const std::string err = writeAtomically(opts.png, [&](FILE *file) {
             return writePngRgb(file, rgba.data(), SNAP_W, SNAP_H);
         });
@@ -118,15 +219,12 @@ int main(int argc, char **argv)
             return fail(err);
     }
     if (!opts.state.empty()) {
-        std::vector<unsigned char> image(STATE_IMAGE_BYTES);
-        stateImageFill(image.data());
         const std::string err = writeAtomically(opts.state, [&](FILE *file) {
             return std::fwrite(image.data(), 1, image.size(), file) == image.size();
         });
         if (!err.empty())
             return fail(err);
     }
-    if (opts.info)
-        printInfo(opts.seed, opts.frames);
+    std::fputs(info.c_str(), stdout);
     return 0;
 }

@@ -1,14 +1,17 @@
 // snap_args.cpp -- option parsing for boxcity-snap. Numbers are digits only:
 // no sign, no spaces, no base prefixes, nothing strtoul would quietly accept.
+#include <cstdlib>
 #include <cstring>
 
 #include "snap_args.h"
 
 const char SNAP_USAGE[] =
-    "usage: boxcity-snap [--seed N] [--frames N] [--png FILE] [--state FILE] [--info] [--help]";
+    "usage: boxcity-snap [--seed N] [--frames N] [--png FILE] [--state FILE] [--info]"
+    " [--video FILE [--length N] [--fps R] [--size WxH]] [--help]";
 
 const char SNAP_HELP[] =
-    "usage: boxcity-snap [--seed N] [--frames N] [--png FILE] [--state FILE] [--info] [--help]\n"
+    "usage: boxcity-snap [--seed N] [--frames N] [--png FILE] [--state FILE] [--info]\n"
+    "                    [--video FILE [--length N] [--fps R] [--size WxH]] [--help]\n"
     "\n"
     "Generates the city, runs the animation for a number of steps without a display\n"
     "and writes what it looks like then.\n"
@@ -19,8 +22,14 @@ const char SNAP_HELP[] =
     "                0 is the generated world, 1 (default) the first picture shown\n"
     "  --png FILE    draw that frame at 1024x768 offscreen and write it as a PNG\n"
     "  --state FILE  write the world-state image (6177044 bytes)\n"
+    "  --video FILE  film the animation from that frame on, one picture per step,\n"
+    "                each drawn as --png draws it; .mp4 and .mkv (H.264), .webm\n"
+    "                (VP9), .webp (animated image, for previews)\n"
+    "  --length N    frames of video (1..1000000, default 600)\n"
+    "  --fps R       frames per second of playback (1..1000, default 60)\n"
+    "  --size WxH    scale the video to W x H (even, 16..4096; default 1024x768)\n"
     "  --info        print the seed, frame, camera, cars per direction and draws\n"
-    "                (the default when neither --png nor --state is given)\n"
+    "                (the default when none of --png, --state, --video is given)\n"
     "  --help        print this text\n"
     "\n"
     "Exit status: 0 done, 1 failure at run time, 2 bad command line.\n";
@@ -47,12 +56,49 @@ static std::string parseNumber(const char *option, const char *text, uint64_t ma
     return "";
 }
 
+// A number from 1 to max.
+static std::string parseCount(const char *option, const char *text, uint64_t max, uint64_t &value)
+{
+    const std::string problem = parseNumber(option, text, max, value);
+    if (problem.empty() && value == 0)
+        return std::string(option) + ": '0' must be at least 1";
+    return problem;
+}
+
+// WxH, each even (the video's colour planes are half size) and 16..4096.
+static std::string parseSize(const char *text, int &width, int &height)
+{
+    const std::string bad = std::string("--size: '") + text + "' ";
+    const char *x = std::strchr(text, 'x');
+    if (text[0] == '\0')
+        return "--size needs a value";
+    if (!x || x == text || x[1] == '\0')
+        return bad + "is not WxH";
+    const std::string w(text, x);
+    uint64_t n[2];
+    const char *parts[2] = {w.c_str(), x + 1};
+    for (int i = 0; i < 2; i++) {
+        for (const char *p = parts[i]; *p; p++)
+            if (*p < '0' || *p > '9' || p - parts[i] > 4)
+                return bad + "is not WxH";
+        n[i] = std::strtoull(parts[i], nullptr, 10);
+        if (n[i] < 16 || n[i] > 4096 || n[i] % 2 != 0)
+            return bad + "needs even sizes from 16 to 4096";
+    }
+    width = (int)n[0];
+    height = (int)n[1];
+    return "";
+}
+
 std::string parseSnapArgs(int argc, char **argv, SnapOptions &opts)
 {
+    const char *videoOnly = nullptr;   // the last option that needs --video
     for (int i = 1; i < argc; i++) {
         const char *arg = argv[i];
         const bool takesValue = !std::strcmp(arg, "--seed") || !std::strcmp(arg, "--frames") ||
-                                !std::strcmp(arg, "--png") || !std::strcmp(arg, "--state");
+                                !std::strcmp(arg, "--png") || !std::strcmp(arg, "--state") ||
+                                !std::strcmp(arg, "--video") || !std::strcmp(arg, "--length") ||
+                                !std::strcmp(arg, "--fps") || !std::strcmp(arg, "--size");
         if (!std::strcmp(arg, "--help")) {
             opts.help = true;
             continue;
@@ -75,15 +121,30 @@ std::string parseSnapArgs(int argc, char **argv, SnapOptions &opts)
         } else if (!std::strcmp(arg, "--frames")) {
             problem = parseNumber(arg, value, UINT64_MAX, n);
             opts.frames = n;
+        } else if (!std::strcmp(arg, "--length")) {
+            problem = parseCount(arg, value, 1000000, n);
+            opts.length = n;
+            videoOnly = arg;
+        } else if (!std::strcmp(arg, "--fps")) {
+            problem = parseCount(arg, value, 1000, n);
+            opts.fps = (int)n;
+            videoOnly = arg;
+        } else if (!std::strcmp(arg, "--size")) {
+            problem = parseSize(value, opts.width, opts.height);
+            videoOnly = arg;
         } else if (value[0] == '\0') {
             problem = std::string(arg) + " needs a value";
         } else if (!std::strcmp(arg, "--png")) {
             opts.png = value;
+        } else if (!std::strcmp(arg, "--video")) {
+            opts.video = value;
         } else {
             opts.state = value;
         }
         if (!problem.empty())
             return problem;
     }
+    if (videoOnly && opts.video.empty())
+        return std::string(videoOnly) + " needs --video";
     return "";
 }

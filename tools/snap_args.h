@@ -13,6 +13,10 @@ struct SnapOptions {
     std::string png;                   // empty: no picture
     std::string state;                 // empty: no state image
     bool info = false;
+    std::string video;                 // empty: no video
+    uint64_t length = 600;             // video frames: steps frames .. frames+length-1
+    int fps = 60;                      // video playback rate
+    int width = 0, height = 0;         // video size; 0: as drawn
 };
 
 extern const char SNAP_USAGE[];        // one line, no newline

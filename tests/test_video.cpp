@@ -1,0 +1,285 @@
+// test_video.cpp -- boxcity-snap --video end to end: the files decoded with
+// libavformat/libavcodec (frames, size, duration, the first and last picture
+// against the same steps drawn in-process), the same bytes twice, and bad
+// input, full disk and Ctrl-C leaving no file behind.
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libswscale/swscale.h>
+}
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "offscreen.h"
+#include "render.h"
+#include "sim.h"
+#include "world.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readFile(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+using Picture = std::vector<unsigned char>;          // RGBA, top row first
+
+struct Decoded {
+    std::string codec;
+    int width = 0, height = 0, frames = 0;
+    double seconds = 0;                              // the stream's duration
+    Picture first, last;
+};
+
+// Every frame of the file's video stream, the first and last as RGBA.
+Decoded decode(const fs::path &file)
+{
+    Decoded d;
+    AVFormatContext *fmt = nullptr;
+    if (avformat_open_input(&fmt, file.c_str(), nullptr, nullptr) < 0)
+        return d;
+    avformat_find_stream_info(fmt, nullptr);
+    const AVCodec *codec = nullptr;
+    const int index = av_find_best_stream(fmt, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+    AVCodecContext *ctx = avcodec_alloc_context3(codec);
+    if (index < 0 || !ctx)
+        return d;
+    const AVStream *stream = fmt->streams[index];
+    avcodec_parameters_to_context(ctx, stream->codecpar);
+    avcodec_open2(ctx, codec, nullptr);
+    d.codec = codec->name;
+    d.width = ctx->width;
+    d.height = ctx->height;
+    if (stream->duration != AV_NOPTS_VALUE)
+        d.seconds = (double)stream->duration * av_q2d(stream->time_base);
+    AVPacket *packet = av_packet_alloc();
+    AVFrame *frame = av_frame_alloc();
+    auto drain = [&] {
+        while (avcodec_receive_frame(ctx, frame) == 0) {
+            d.frames++;
+            Picture rgba((size_t)frame->width * (size_t)frame->height * 4);
+            SwsContext *sws = sws_getContext(frame->width, frame->height,
+                                             (AVPixelFormat)frame->format, frame->width,
+                                             frame->height, AV_PIX_FMT_RGBA,
+                                             SWS_BICUBIC | SWS_ACCURATE_RND | SWS_BITEXACT |
+                                                 SWS_FULL_CHR_H_INT,
+                                             nullptr, nullptr, nullptr);
+            const int *matrix = sws_getCoefficients(frame->colorspace);
+            sws_setColorspaceDetails(sws, matrix, frame->color_range == AVCOL_RANGE_JPEG,
+                                     matrix, 1, 0, 1 << 16, 1 << 16);
+            uint8_t *planes[1] = {rgba.data()};
+            const int strides[1] = {frame->width * 4};
+            sws_scale(sws, frame->data, frame->linesize, 0, frame->height, planes, strides);
+            sws_freeContext(sws);
+            if (d.frames == 1)
+                d.first = rgba;
+            d.last = std::move(rgba);
+        }
+    };
+    while (av_read_frame(fmt, packet) >= 0) {
+        if (packet->stream_index == index && avcodec_send_packet(ctx, packet) >= 0)
+            drain();
+        av_packet_unref(packet);
+    }
+    avcodec_send_packet(ctx, nullptr);
+    drain();
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    avcodec_free_context(&ctx);
+    avformat_close_input(&fmt);
+    return d;
+}
+
+// Peak signal-to-noise ratio over the colour channels, in dB.
+double psnr(const Picture &a, const Picture &b)
+{
+    if (a.size() != b.size() || a.empty())
+        return 0;
+    double sum = 0;
+    for (size_t i = 0; i < a.size(); i++) {
+        if (i % 4 == 3)
+            continue;
+        const double diff = (double)a[i] - (double)b[i];
+        sum += diff * diff;
+    }
+    const double mse = sum / (double)(a.size() / 4 * 3);
+    return mse == 0 ? INFINITY : 10.0 * std::log10(255.0 * 255.0 / mse);
+}
+
+// An animated WebP's canvas size and frame count, from its chunks.
+void webpAnimation(const std::string &bytes, int &width, int &height, int &frames)
+{
+    auto u24 = [&](size_t at) {
+        return (int)((unsigned char)bytes[at] | (unsigned char)bytes[at + 1] << 8 |
+                     (unsigned char)bytes[at + 2] << 16);
+    };
+    width = height = frames = 0;
+    for (size_t at = 12; at + 8 <= bytes.size();) {
+        const std::string id = bytes.substr(at, 4);
+        const size_t size = (size_t)u24(at + 4) | (size_t)(unsigned char)bytes[at + 7] << 24;
+        if (id == "VP8X" && at + 18 <= bytes.size()) {
+            width = u24(at + 12) + 1;
+            height = u24(at + 15) + 1;
+        }
+        frames += id == "ANMF";
+        at += 8 + size + (size & 1);
+    }
+}
+
+struct Outcome {
+    int status;
+    std::string err;
+};
+
+class Video : public ::testing::Test {
+protected:
+    fs::path base, dir;
+
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/videotest-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        base = tmpl;
+        dir = base / "files";
+        fs::create_directory(dir);
+    }
+    void TearDown() override { fs::remove_all(base); }
+
+    // args is shell text; every %D in it becomes the test's folder.
+    std::string command(std::string args, const std::string &prefix = "")
+    {
+        for (size_t at; (at = args.find("%D")) != std::string::npos;)
+            args.replace(at, 2, dir.string());
+        return prefix + " exec '" SNAP_BIN "' " + args + " 2>'" + (base / "err").string() + "'";
+    }
+    Outcome snap(const std::string &args, const std::string &prefix = "")
+    {
+        const int wait = std::system(command(args, prefix).c_str());
+        return {WIFEXITED(wait) ? WEXITSTATUS(wait) : -1, readFile(base / "err")};
+    }
+};
+
+TEST_F(Video, Mp4HoldsTheFramesTheProgramDrawsAndIsTheSameEveryTime)
+{
+    const Outcome run = snap("--seed 99 --frames 40 --length 6 --fps 30 --video %D/a.mp4");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    ASSERT_EQ(snap("--seed 99 --frames 40 --length 6 --fps 30 --video %D/b.mp4").status, 0);
+    EXPECT_TRUE(readFile(dir / "a.mp4") == readFile(dir / "b.mp4"));
+
+    const Decoded d = decode(dir / "a.mp4");
+    EXPECT_EQ(d.codec, "h264");
+    EXPECT_EQ(d.width, 1024);
+    EXPECT_EQ(d.height, 768);
+    EXPECT_EQ(d.frames, 6);
+    EXPECT_NEAR(d.seconds, 0.2, 1e-6);
+
+    // Steps 40 and 45, drawn here.
+    const char *why = offscreenOpen(1024, 768);
+    ASSERT_EQ(why, nullptr) << why;
+    initGL();
+    initmeSeeded(99);
+    Picture first(1024 * 768 * 4), last(first.size());
+    for (int f = 0; f < 45; f++) {
+        calcme();
+        if (f == 39) {
+            drawFrame();
+            offscreenRead(first.data());
+        }
+    }
+    drawFrame();
+    offscreenRead(last.data());
+    offscreenClose();
+    EXPECT_GE(psnr(d.first, first), 30.0);
+    EXPECT_GE(psnr(d.last, last), 30.0);
+    EXPECT_LT(psnr(d.first, last), 30.0);            // the frames differ, and are in order
+}
+
+TEST_F(Video, EveryFormatHasItsCodecSizeAndLength)
+{
+    for (const char *ext : {"mkv", "webm"}) {
+        SCOPED_TRACE(ext);
+        const std::string file = std::string("v.") + ext;
+        const Outcome run = snap("--seed 3 --length 3 --size 320x240 --video %D/" + file);
+        ASSERT_EQ(run.status, 0) << run.err;
+        const Decoded d = decode(dir / file);
+        EXPECT_EQ(d.codec, ext == std::string("mkv") ? "h264" : "vp9");
+        EXPECT_EQ(d.width, 320);
+        EXPECT_EQ(d.height, 240);
+        EXPECT_EQ(d.frames, 3);
+    }
+    const Outcome run = snap("--seed 3 --length 3 --size 320x240 --fps 25 --video %D/v.webp");
+    ASSERT_EQ(run.status, 0) << run.err;
+    int width, height, frames;
+    webpAnimation(readFile(dir / "v.webp"), width, height, frames);
+    EXPECT_EQ(width, 320);
+    EXPECT_EQ(height, 240);
+    EXPECT_EQ(frames, 3);
+}
+
+TEST_F(Video, BadInputFullDiskAndCtrlCLeaveNoFile)
+{
+    const struct {
+        const char *args, *prefix, *message;
+        int status;
+    } cases[] = {
+        {"--video %D/v.avi", "", "--video: '", 2},
+        {"--video %D/mp4", "", "has no known extension (use .mp4", 2},
+        {"--video %D/v.mp4 --length 0", "", "--length: '0' must be at least 1", 2},
+        {"--video %D/v.mp4 --fps 0", "", "--fps: '0' must be at least 1", 2},
+        {"--video %D/v.mp4 --fps 29.97", "", "--fps: '29.97' is not a number", 2},
+        {"--video %D/v.mp4 --size 640", "", "--size: '640' is not WxH", 2},
+        {"--video %D/v.mp4 --size 641x480", "", "needs even sizes from 16 to 4096", 2},
+        {"--video %D/v.mp4 --size 8192x480", "", "needs even sizes from 16 to 4096", 2},
+        {"--length 5", "", "--length needs --video", 2},
+        {"--video /nonexistent/v.mp4", "", "cannot write /nonexistent/v.mp4: No such", 1},
+        // A file-size limit stands in for a full disk: writes fail part way.
+        {"--video %D/v.mp4 --length 30", "trap '' XFSZ; ulimit -f 64;",
+         "v.mp4: File too large", 1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.args);
+        // The other outputs are valid, so any file at all is a leak.
+        const Outcome run =
+            snap(std::string("--seed 5 --png %D/p.png --state %D/s.bin ") + c.args, c.prefix);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_EQ(run.err.rfind("boxcity-snap: ", 0), 0u) << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_TRUE(fs::is_empty(dir));
+    }
+
+    // Ctrl-C while filming: the temporary file goes with the program.
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        execl("/bin/sh", "sh", "-c", command("--seed 5 --length 100000 --video %D/v.mp4").c_str(),
+              (char *)nullptr);
+        _exit(127);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (fs::is_empty(dir) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(fs::is_empty(dir));                 // filming had begun
+    kill(pid, SIGINT);
+    int wait = 0;
+    waitpid(pid, &wait, 0);
+    EXPECT_TRUE(WIFSIGNALED(wait) && WTERMSIG(wait) == SIGINT);
+    EXPECT_TRUE(fs::is_empty(dir));
+}
+
+} // namespace
