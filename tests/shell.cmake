@@ -24,7 +24,7 @@ function(shell_e2e name scenario)
            COMMAND ${ARGN} bash ${SHELL_E2E} ${scenario} $<TARGET_FILE:boxcity>
                    ${CMAKE_CURRENT_BINARY_DIR} ${SHELL_HELPER})
   # xvfb-run -a picks a display number without a lock: one Xvfb at a time.
-  set_tests_properties(E2E.${name} PROPERTIES TIMEOUT 60 RESOURCE_LOCK xvfb)
+  set_tests_properties(E2E.${name} PROPERTIES TIMEOUT 300 RESOURCE_LOCK xvfb)
 endfunction()
 
 set(SHELL_HELPER "")
@@ -39,3 +39,13 @@ shell_e2e(WindowCloseEndsCleanly close ${SHELL_XVFB})
 set(SHELL_HELPER $<TARGET_FILE:shell_sdlprobe>)
 shell_e2e(NoVideoDriverFails no-driver)
 shell_e2e(NoOpenGLModeFails no-gl)
+set(SHELL_HELPER "")
+shell_e2e(NoDisplayFailsAtStartup no-display)
+
+# A common desktop (1920x1080, 24 bits, openbox), a Wayland compositor
+# (weston nested in the X server), and ten minutes in a window (label long).
+set(DESKTOP_XVFB ${XVFB_RUN} -a -s "-screen 0 1920x1080x24")
+shell_e2e(DesktopWithWindowManagerLetterboxes desktop ${DESKTOP_XVFB})
+shell_e2e(WaylandCompositorShowsTheCity wayland ${XVFB_RUN} -a -s "-screen 0 1024x768x24")
+shell_e2e(LongRunInAWindow long-run ${DESKTOP_XVFB})
+set_tests_properties(E2E.LongRunInAWindow PROPERTIES LABELS long TIMEOUT 900)
