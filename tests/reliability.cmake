@@ -70,8 +70,14 @@ if(BOXCITY_SANITIZE)
     "ASAN_OPTIONS=verify_asan_link_order=0:detect_stack_use_after_return=1:strict_string_checks=1:check_initialization_order=1"
     "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
     "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/lsan.supp:print_suppressions=0")
-  if(BOXCITY_DRI_DRIVER)
-    list(APPEND SANITIZE_ENV "LD_PRELOAD=${BOXCITY_DRI_DRIVER}")
+  # Mesa's EGL too, which SDL loads and unloads for its offscreen driver.
+  find_file(BOXCITY_EGL_MESA libEGL_mesa.so.0
+    PATHS /usr/lib/${CMAKE_LIBRARY_ARCHITECTURE} /usr/lib64 /usr/lib NO_DEFAULT_PATH)
+  set(preload ${BOXCITY_DRI_DRIVER} ${BOXCITY_EGL_MESA})
+  list(FILTER preload EXCLUDE REGEX "NOTFOUND$")
+  if(preload)
+    string(REPLACE ";" ":" preload "${preload}")
+    list(APPEND SANITIZE_ENV "LD_PRELOAD=${preload}")
   endif()
   set_tests_properties(E2E.Storm PROPERTIES ENVIRONMENT "${SANITIZE_ENV}")
   # The same for every other test, when a script runs ctest in this tree.
