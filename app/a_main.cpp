@@ -3,6 +3,7 @@
 // per pass until a stop request.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app.h"
 #include "render.h"
@@ -24,6 +25,23 @@ void Quit(int returnCode)
     Quit(1);
 }
 
+// Where no display can be opened, SDL 2 falls back to a driver that draws
+// into memory and shows nothing, and start-up would "succeed" unseen. Unless
+// the user asked for such a driver, that is no display at all.
+static bool noDisplay()
+{
+    char name[32];
+    if (!SDL_VideoDriverName(name, sizeof name))
+        return false;
+    if (std::strcmp(name, "offscreen") != 0 && std::strcmp(name, "dummy") != 0)
+        return false;
+    const char *asked = getenv("SDL_VIDEODRIVER");
+    if (asked && *asked)
+        return false;
+    SDL_SetError("no display found (DISPLAY or WAYLAND_DISPLAY must name one that can be opened)");
+    return true;
+}
+
 extern "C" int SDL_main(int argc, char *argv[])
 {
     (void)argc;
@@ -31,7 +49,7 @@ extern "C" int SDL_main(int argc, char *argv[])
     int done = 0;
     SDL_Event event;
 
-    if (SDL_Init(SDL_INIT_VIDEO) < 0)
+    if (SDL_Init(SDL_INIT_VIDEO) < 0 || noDisplay())
         fail("Video initialization failed: %s\n");
     const SDL_VideoInfo *videoInfo = SDL_GetVideoInfo();
     if (!videoInfo)

@@ -35,30 +35,40 @@ fail() {
     exit 1
 }
 
-alive() { kill -0 "$pid" 2>/dev/null; }
+# Running and not yet a zombie (a zombie still answers kill -0).
+alive() {
+    local state
+    state=$(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null) || return 1
+    [ -n "$state" ] && [ "$state" != Z ]
+}
+
+# Every wait is for a condition, bounded by the clock rather than by a count
+# of tries: on a busy machine each try takes longer and start-up is slow.
+limit=60
 
 "$bin" 2>"$work/stderr" &
 pid=$!
 
+# Mapped, not merely created: focus and keys need a viewable window.
 win=
-for _ in $(seq 200); do
-    win=$(xdotool search --pid "$pid" 2>/dev/null | head -n 1)
-    [ -n "$win" ] && break
+end=$((SECONDS + limit))
+while [ -z "$win" ]; do
     alive || fail "boxcity ended during start-up"
+    [ $SECONDS -lt $end ] || fail "no boxcity window after $limit s"
     sleep 0.1
+    win=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1)
 done
-[ -n "$win" ] || fail "no boxcity window after 20 s"
 
 # A second client to take the focus and to cover part of our window.
 xmessage -geometry 300x120+200+200 "storm" &
 xm=$!
 other=
-for _ in $(seq 100); do
-    other=$(xdotool search --classname xmessage 2>/dev/null | head -n 1)
-    [ -n "$other" ] && break
+end=$((SECONDS + limit))
+while [ -z "$other" ]; do
+    [ $SECONDS -lt $end ] || fail "the second window did not appear"
     sleep 0.1
+    other=$(xdotool search --onlyvisible --classname xmessage 2>/dev/null | head -n 1)
 done
-[ -n "$other" ] || fail "the second window did not appear"
 
 keys=(a b c d e f g h i j k l m n o p q r s t u v w x y z 0 1 2 3 4 5 6 7 8 9
       F1 F2 F3 F4 F5 F6 F7 F8 F9 F10 F11 F12 Return space Tab BackSpace Delete
@@ -92,11 +102,11 @@ burst() {
 # Focus away and back, and an expose: the other window is mapped over ours
 # and unmapped again; now and then our own window is hidden and shown.
 focusAndExpose() {
-    xdotool windowmap "$other" windowraise "$other" windowfocus "$other" 2>>"$work/xdotool.log"
+    xdotool windowmap --sync "$other" windowraise "$other" windowfocus "$other" 2>>"$work/xdotool.log"
     burst
     xdotool windowunmap "$other" windowfocus "$win" 2>>"$work/xdotool.log"
     if [ $((RANDOM % 3)) -eq 0 ]; then
-        xdotool windowunmap "$win" sleep 0.05 windowmap "$win" windowfocus "$win" 2>>"$work/xdotool.log"
+        xdotool windowunmap --sync "$win" windowmap --sync "$win" windowfocus "$win" 2>>"$work/xdotool.log"
     fi
 }
 
@@ -116,8 +126,15 @@ echo "storm: $bursts bursts sent ($events xdotool arguments)"
 
 kill "$xm" 2>/dev/null
 xm=
+# Our window may be between an unmap and its map: wait until it is viewable
+# again before giving it the focus.
+end=$((SECONDS + limit))
+until xdotool search --onlyvisible --pid "$pid" 2>/dev/null | grep -qx "$win"; do
+    alive || fail "boxcity ended after the storm"
+    [ $SECONDS -lt $end ] || fail "our window stayed unmapped after the storm"
+    sleep 0.1
+done
 xdotool windowraise "$win" windowfocus "$win" 2>>"$work/xdotool.log"
-sleep 0.5
 alive || fail "boxcity ended after the storm"
 
 # Each pass drains every queued event before it draws, so the backlog that
@@ -135,17 +152,18 @@ while :; do
     [ "$changed" -gt 0 ] && break
     alive || fail "boxcity ended after the storm"
     waited=$((waited + 1))
-    [ "$waited" -lt 20 ] || fail "the picture stood still for 20 s after the storm"
+    [ "$waited" -lt "$limit" ] || fail "the picture stood still for $limit s after the storm"
     mv "$work/b.png" "$work/a.png"
 done
 echo "storm: $changed pixels changed in one second (after $waited s of backlog)"
 
+# A sanitized build checks for leaks on its way out, slowly on a busy machine.
 xdotool windowfocus "$win" key Escape
-for _ in $(seq 300); do
-    alive || break
+end=$((SECONDS + limit))
+while alive && [ $SECONDS -lt $end ]; do
     sleep 0.1
 done
-alive && fail "boxcity still running 30 s after Escape"
+alive && fail "boxcity still running $limit s after Escape"
 wait "$pid"
 status=$?
 pid=

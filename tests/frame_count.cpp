@@ -2,9 +2,12 @@
 // buffer swaps of the program it is loaded into and keeps the count in the
 // file named by BOXCITY_FRAME_FILE, so that a script can wait for a number of
 // drawn frames instead of guessing how long they take (under valgrind a frame
-// takes seconds, and how many depends on the machine).
+// takes seconds, and how many depends on the machine). With BOXCITY_HEAP_FILE
+// set it also keeps there, every 100 frames, the bytes the process holds from
+// malloc: the long run tells a leak from the allocator's heap creeping.
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -24,6 +27,18 @@ extern "C" void SDL_GL_SwapBuffers(void)
     if (realSwap)
         realSwap();
     frames++;
+    static int heapFd = -2;
+    if (heapFd == -2) {
+        const char *path = std::getenv("BOXCITY_HEAP_FILE");
+        heapFd = path ? open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644) : -1;
+    }
+    if (heapFd >= 0 && frames % 100 == 0) {
+        struct mallinfo2 info = mallinfo2();
+        char line[24];
+        int n = std::snprintf(line, sizeof line, "%20zu\n", info.uordblks + info.hblkhd);
+        if (pwrite(heapFd, line, (size_t)n, 0) != n)
+            heapFd = -1;
+    }
     if (fd >= 0) {
         // Fixed width, so a shorter number never leaves digits behind.
         char line[24];

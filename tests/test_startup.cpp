@@ -29,6 +29,7 @@ namespace {
 // What the stand-ins answer, set by each case before SDL_main runs.
 struct Script {
     int initResult = 0;
+    const char *driver = "x11";         // the video driver SDL picked
     bool videoInfo = true;
     bool blitHw = false;
     bool videoMode = true;
@@ -87,6 +88,24 @@ int SDL_Init(Uint32 flags)
     trace("SDL_Init(%#x)", (unsigned)flags);
     sdlError = "no video device";
     return script.initResult;
+}
+
+char *SDL_VideoDriverName(char *namebuf, int maxlen)
+{
+    trace("SDL_VideoDriverName=%s", script.driver);
+    std::snprintf(namebuf, (size_t)maxlen, "%s", script.driver);
+    return namebuf;
+}
+
+void SDL_SetError(const char *fmt, ...)
+{
+    static char error[256];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(error, sizeof error, fmt, args);
+    va_end(args);
+    trace("SDL_SetError");
+    sdlError = error;
 }
 
 const SDL_VideoInfo *SDL_GetVideoInfo(void)
@@ -182,6 +201,7 @@ protected:
                     std::to_string(getpid()) + ".trace";
         std::remove(tracePath.c_str());
         script = Script();
+        unsetenv("SDL_VIDEODRIVER");
     }
 
     void TearDown() override { std::remove(tracePath.c_str()); }
@@ -213,7 +233,8 @@ protected:
 
     static std::string startUp(bool hwAccel)
     {
-        return "SDL_Init(0x20)\nSDL_GetVideoInfo\nSDL_GL_SetAttribute(5,1)\n"
+        return "SDL_Init(0x20)\nSDL_VideoDriverName=x11\nSDL_GetVideoInfo\n"
+               "SDL_GL_SetAttribute(5,1)\n"
                "SDL_SetVideoMode(1024,768,16," + flagsOf(hwAccel) + ")\n"
                "SDL_EnableKeyRepeat(100,30)\ninitGL surface=set\ninitme\nSDL_ShowCursor(0)\n";
     }
@@ -229,12 +250,41 @@ TEST_F(Startup, InitFailureReportsAndQuits)
     EXPECT_EQ(traced(), "SDL_Init(0x20)\nSDL_GetError\nSDL_Quit\n");
 }
 
+// SDL 2 falls back to a driver that shows nothing when no display opens;
+// unasked for, that is the initialisation failure, not a silent run.
+TEST_F(Startup, NoDisplayIsAnInitFailure)
+{
+    for (const char *driver : {"offscreen", "dummy"}) {
+        SCOPED_TRACE(driver);
+        script.driver = driver;
+        EXPECT_EXIT(runMain(), ::testing::ExitedWithCode(1),
+                    Exact("Video initialization failed: no display found (DISPLAY or "
+                          "WAYLAND_DISPLAY must name one that can be opened)\n"));
+        EXPECT_EQ(traced(), "SDL_Init(0x20)\nSDL_VideoDriverName=" + std::string(driver) +
+                                "\nSDL_SetError\nSDL_GetError\nSDL_Quit\n");
+    }
+}
+
+TEST_F(Startup, DriverAskedForByNameIsHonoured)
+{
+    for (const char *driver : {"offscreen", "dummy"}) {
+        SCOPED_TRACE(driver);
+        script.driver = driver;
+        script.passes = {{keyDown(SDLK_ESCAPE)}};
+        setenv("SDL_VIDEODRIVER", driver, 1);
+        EXPECT_EXIT(runMain(), ::testing::ExitedWithCode(0), Exact(""));
+        unsetenv("SDL_VIDEODRIVER");
+        EXPECT_NE(traced().find("initme\n"), std::string::npos);
+    }
+}
+
 TEST_F(Startup, VideoQueryFailureReportsAndQuits)
 {
     script.videoInfo = false;
     EXPECT_EXIT(runMain(), ::testing::ExitedWithCode(1),
                 Exact("Video query failed: video info unavailable\n"));
-    EXPECT_EQ(traced(), "SDL_Init(0x20)\nSDL_GetVideoInfo\nSDL_GetError\nSDL_Quit\n");
+    EXPECT_EQ(traced(), "SDL_Init(0x20)\nSDL_VideoDriverName=x11\nSDL_GetVideoInfo\n"
+                        "SDL_GetError\nSDL_Quit\n");
 }
 
 TEST_F(Startup, VideoModeFailureStopsBeforeTheRenderer)
@@ -242,7 +292,8 @@ TEST_F(Startup, VideoModeFailureStopsBeforeTheRenderer)
     script.videoMode = false;
     EXPECT_EXIT(runMain(), ::testing::ExitedWithCode(1),
                 Exact("Video mode set failed: no 1024x768x16 mode\n"));
-    EXPECT_EQ(traced(), "SDL_Init(0x20)\nSDL_GetVideoInfo\nSDL_GL_SetAttribute(5,1)\n"
+    EXPECT_EQ(traced(), "SDL_Init(0x20)\nSDL_VideoDriverName=x11\nSDL_GetVideoInfo\n"
+                        "SDL_GL_SetAttribute(5,1)\n"
                         "SDL_SetVideoMode(1024,768,16," + flagsOf(false) + ")\n"
                         "SDL_GetError\nSDL_Quit\n");
 }
@@ -252,7 +303,8 @@ TEST_F(Startup, KeyRepeatFailureStopsBeforeTheRenderer)
     script.keyRepeatResult = -1;
     EXPECT_EXIT(runMain(), ::testing::ExitedWithCode(1),
                 Exact("Setting keyboard repeat failed: key repeat refused\n"));
-    EXPECT_EQ(traced(), "SDL_Init(0x20)\nSDL_GetVideoInfo\nSDL_GL_SetAttribute(5,1)\n"
+    EXPECT_EQ(traced(), "SDL_Init(0x20)\nSDL_VideoDriverName=x11\nSDL_GetVideoInfo\n"
+                        "SDL_GL_SetAttribute(5,1)\n"
                         "SDL_SetVideoMode(1024,768,16," + flagsOf(false) + ")\n"
                         "SDL_EnableKeyRepeat(100,30)\nSDL_GetError\nSDL_Quit\n");
 }
