@@ -12,20 +12,24 @@
 
 #include "snap_out.h"
 
-static std::string cannotWrite(const std::string &path, int err)
+std::string cannotWrite(const std::string &path, int err)
 {
     return "cannot write " + path + ": " + std::strerror(err);
 }
 
-// Opens a fresh temporary file beside path; fd -1 and errno on failure.
-static int openTemporary(const std::string &path, std::string &tempPath)
+int createTemporary(const std::string &path, std::string &tempPath)
 {
     std::vector<char> name(path.begin(), path.end());
     const char suffix[] = ".tmp-XXXXXX";
     name.insert(name.end(), suffix, suffix + sizeof suffix);
     const int fd = mkstemp(name.data());
-    if (fd >= 0)
-        tempPath = name.data();
+    if (fd < 0)
+        return -1;
+    tempPath = name.data();
+    // mkstemp makes the file private; give it the mode a plain create would.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
     return fd;
 }
 
@@ -35,7 +39,7 @@ std::string probeWritable(const std::string &path)
     if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         return cannotWrite(path, EISDIR);
     std::string tempPath;
-    const int fd = openTemporary(path, tempPath);
+    const int fd = createTemporary(path, tempPath);
     if (fd < 0)
         return cannotWrite(path, errno);
     close(fd);
@@ -46,13 +50,9 @@ std::string probeWritable(const std::string &path)
 std::string writeAtomically(const std::string &path, const std::function<bool(FILE *)> &fill)
 {
     std::string tempPath;
-    const int fd = openTemporary(path, tempPath);
+    const int fd = createTemporary(path, tempPath);
     if (fd < 0)
         return cannotWrite(path, errno);
-    // mkstemp makes the file private; give it the mode a plain create would.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
 
     FILE *file = fdopen(fd, "wb");
     if (!file) {

@@ -7,6 +7,13 @@
 #include <functional>
 #include <string>
 
+// "cannot write PATH: reason", the one line every failed write reports.
+std::string cannotWrite(const std::string &path, int err);
+
+// Creates a fresh temporary file beside path, with the mode a plain create
+// would give it; returns its descriptor, or -1 with errno set.
+int createTemporary(const std::string &path, std::string &tempPath);
+
 // Checks early, before a long run, that path can be written: creates and
 // removes a temporary file beside it. Returns an empty string or the problem.
 std::string probeWritable(const std::string &path);

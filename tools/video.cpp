@@ -8,7 +8,6 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -21,6 +20,7 @@ extern "C" {
 #include <thread>
 #include <vector>
 
+#include "snap_out.h"
 #include "video.h"
 
 // What each extension is written as. The codec options aim at a picture
@@ -225,25 +225,13 @@ static void release(VideoEncoder &e)
     disarmSignals();
 }
 
-static std::string cannotWrite(const std::string &path, int err)
-{
-    return "cannot write " + path + ": " + std::strerror(err);
-}
-
-// Creates a fresh file beside path with the mode a plain create would give it.
+// The muxer reopens the file by name; it only has to exist, armed for removal.
 static std::string makeTemporary(VideoEncoder &e)
 {
-    std::vector<char> name(e.path.begin(), e.path.end());
-    const char suffix[] = ".tmp-XXXXXX";
-    name.insert(name.end(), suffix, suffix + sizeof suffix);
-    const int fd = mkstemp(name.data());
+    const int fd = createTemporary(e.path, e.tempPath);
     if (fd < 0)
         return cannotWrite(e.path, errno);
-    e.tempPath = name.data();
     armSignals(e.tempPath);
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
     close(fd);
     return "";
 }
