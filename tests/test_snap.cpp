@@ -1,34 +1,20 @@
 // test_snap.cpp -- boxcity-snap end to end: the real binary's state images
 // and PNGs against the same seed and frame computed and drawn in-process, its
 // summary, and every kind of bad input (message, exit status, no file left).
-#include <gtest/gtest.h>
 #include <png.h>
-#include <sys/wait.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "offscreen.h"
 #include "render.h"
 #include "sim.h"
+#include "snap_run.h"
 #include "state.h"
 #include "world.h"
 
-namespace fs = std::filesystem;
-
 namespace {
-
-// Bytes as a string: easy to compare and to search.
-std::string readFile(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 std::string stateAfter(uint32_t seed, int frames)
 {
@@ -40,39 +26,7 @@ std::string stateAfter(uint32_t seed, int frames)
     return image;
 }
 
-struct Outcome {
-    int status;
-    std::string out, err;
-};
-
-// Each test gets an empty folder for the tool's files; its output streams go
-// beside that folder, so "nothing written" means the folder stays empty.
-class Snap : public ::testing::Test {
-protected:
-    fs::path base, dir;
-
-    void SetUp() override
-    {
-        char tmpl[] = "/tmp/snaptest-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        base = tmpl;
-        dir = base / "files";
-        fs::create_directory(dir);
-    }
-    void TearDown() override { fs::remove_all(base); }
-
-    // args is shell text; every %D in it becomes the test's folder.
-    Outcome snap(std::string args, const std::string &env = "")
-    {
-        for (size_t at; (at = args.find("%D")) != std::string::npos;)
-            args.replace(at, 2, dir.string());
-        const std::string cmd = env + " '" SNAP_BIN "' " + args + " >'" +
-                                (base / "out").string() + "' 2>'" + (base / "err").string() + "'";
-        const int wait = std::system(cmd.c_str());
-        return {WIFEXITED(wait) ? WEXITSTATUS(wait) : -1, readFile(base / "out"),
-                readFile(base / "err")};
-    }
-};
+using Snap = SnapRun;
 
 TEST_F(Snap, StateImageIsTheWorldAfterThatManySteps)
 {

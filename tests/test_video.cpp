@@ -15,9 +15,6 @@ extern "C" {
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,17 +22,10 @@ extern "C" {
 #include "offscreen.h"
 #include "render.h"
 #include "sim.h"
+#include "snap_run.h"
 #include "world.h"
 
-namespace fs = std::filesystem;
-
 namespace {
-
-std::string readFile(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 using Picture = std::vector<unsigned char>;          // RGBA, top row first
 
@@ -141,38 +131,7 @@ void webpAnimation(const std::string &bytes, int &width, int &height, int &frame
     }
 }
 
-struct Outcome {
-    int status;
-    std::string err;
-};
-
-class Video : public ::testing::Test {
-protected:
-    fs::path base, dir;
-
-    void SetUp() override
-    {
-        char tmpl[] = "/tmp/videotest-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        base = tmpl;
-        dir = base / "files";
-        fs::create_directory(dir);
-    }
-    void TearDown() override { fs::remove_all(base); }
-
-    // args is shell text; every %D in it becomes the test's folder.
-    std::string command(std::string args, const std::string &prefix = "")
-    {
-        for (size_t at; (at = args.find("%D")) != std::string::npos;)
-            args.replace(at, 2, dir.string());
-        return prefix + " exec '" SNAP_BIN "' " + args + " 2>'" + (base / "err").string() + "'";
-    }
-    Outcome snap(const std::string &args, const std::string &prefix = "")
-    {
-        const int wait = std::system(command(args, prefix).c_str());
-        return {WIFEXITED(wait) ? WEXITSTATUS(wait) : -1, readFile(base / "err")};
-    }
-};
+using Video = SnapRun;
 
 TEST_F(Video, Mp4HoldsTheFramesTheProgramDrawsAndIsTheSameEveryTime)
 {
