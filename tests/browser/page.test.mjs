@@ -132,8 +132,20 @@ describe('a running page', () => {
     assert.ok(await page.waitForFunction(() => document.fullscreenElement !== null));
     await page.keyboard.press('f');
     await page.waitForFunction(() => document.fullscreenElement === null);
+    await page.mouse.click(500, 400, { count: 2 });
+    await page.waitForFunction(() => document.fullscreenElement !== null);
+    await page.mouse.click(500, 400, { count: 2 });
+    await page.waitForFunction(() => document.fullscreenElement === null);
     await page.waitForFunction(() => document.getElementById('caption').hidden, { timeout: 6000 });
     assert.deepEqual(page.errors, []);
+    await page.close();
+  });
+
+  it('shows how far it is while it runs to a far step', async () => {
+    const page = await open('?frames=1000000');
+    await page.waitForFunction(() =>
+      /^Running to step 1000000: [1-9]\d*%$/.test(document.getElementById('status').textContent));
+    assert.equal(await attribute(page, 'data-step'), null);
     await page.close();
   });
 });
