@@ -111,11 +111,23 @@ describe('a running page', () => {
   it('steps every frame, pauses and resumes with Space, shows the caption on a mouse move', async () => {
     const page = await open('?frames=5');
     const step = async () => Number(await attribute(page, 'data-step'));
+    await page.waitForSelector('#city[data-step]');
+    await page.evaluate(() => {
+      const city = document.getElementById('city');
+      window.steps = [];
+      new MutationObserver((records) => records.forEach((r) => window.steps.push(Number(r.oldValue))))
+        .observe(city, { attributeFilter: ['data-step'], attributeOldValue: true });
+    });
     await page.waitForFunction(() => Number(document.getElementById('city').dataset.step) > 8);
+    const steps = await page.evaluate(() => [...window.steps, Number(city.dataset.step)]);
+    assert.ok(steps[0] >= 5 && steps.every((s, i) => i === 0 || s === steps[i - 1] + 1),
+              `one step per frame: ${steps}`);
     const seed = await attribute(page, 'data-seed');
     assert.ok(Math.abs(Number(seed) - Date.now() / 1000) < 120, `seed ${seed} from the clock`);
 
     assert.equal(await page.$eval('#caption', (c) => c.hidden), true);
+    assert.equal(await page.$eval('#status', (s) => s.hidden), true);
+    assert.equal(await page.$eval('#city', (c) => getComputedStyle(c).cursor), 'none');
     await page.mouse.move(300, 300);
     assert.equal(await page.$eval('#caption', (c) => c.hidden), false);
     assert.equal(await page.$eval('#caption a', (a) => a.getAttribute('href')), `?seed=${seed}`);
