@@ -31,7 +31,8 @@ struct ArrayBuffer {
     const void *data;                        // null: free slot
     uint32_t bytes;
     int buffer;
-    uint32_t *uploaded;                      // last upload, for vertex arrays
+    bool changing;                           // a vertex array
+    uint32_t *uploaded;                      // its last upload; null: send it whole
 };
 
 // A quad index array, converted to triangles once.
@@ -114,6 +115,7 @@ static int arrayBuffer(ArrayBuffer *table, const void *data, uint32_t bytes, boo
             return 0;
         slot->data = data;
         slot->bytes = bytes;
+        slot->changing = changing;
         slot->buffer = webglBuffer(0, data, bytes, changing);
         if (changing) {
             slot->uploaded = (uint32_t *)std::malloc(bytes);
@@ -122,8 +124,12 @@ static int arrayBuffer(ArrayBuffer *table, const void *data, uint32_t bytes, boo
         }
         return slot->buffer;
     }
-    if (!slot->uploaded)
+    if (!slot->changing)
         return slot->buffer;
+    if (!slot->uploaded) {
+        webglBufferUpdate(slot->buffer, 0, data, slot->bytes);
+        return slot->buffer;
+    }
     const uint32_t *now = (const uint32_t *)data;
     const uint32_t words = slot->bytes / 4;
     uint32_t first = 0, end = words;
