@@ -1,8 +1,9 @@
 // web_bench.mjs -- the web page beside the native program, in one run: frames
 // per second of the same seed's frames 1..N drawn by the page in headless
 // chromium and by the native renderer offscreen (boxcity-headless), in
-// alternating rounds; the site's size, raw and gzipped; the time from the
-// start of loading to the first picture.
+// alternating rounds, with the page's own script time per frame; the site's
+// size, raw and gzipped; the time from the start of loading to the first
+// picture.
 //   node bench/web_bench.mjs SITE_DIR HEADLESS [FRAMES [ROUNDS]]
 import { spawnSync } from 'node:child_process';
 import { readdirSync, readFileSync } from 'node:fs';
@@ -46,11 +47,21 @@ async function pageFps(browser, url) {
     new MutationObserver(() => { window.benchTimes[city.dataset.step] = performance.now(); })
       .observe(city, { attributes: true, attributeFilter: ['data-step'] });
   });
+  // The main thread's script time (the step, the GL layer, the WebGL calls)
+  // over the frames in between: the page's own share of a frame.
+  const step = () => page.$eval('#city', (c) => Number(c.dataset.step));
+  await page.waitForFunction(() => window.benchTimes[1] !== undefined, { polling: 50 });
+  const before = { metrics: await page.metrics(), step: await step() };
   await page.waitForFunction((n) => window.benchTimes[n] !== undefined,
                              { timeout: 600000, polling: 200 }, FRAMES);
+  const after = { metrics: await page.metrics(), step: await step() };
   const t = await page.evaluate((n) => [window.benchTimes[1], window.benchTimes[n]], FRAMES);
   await page.close();
-  return (FRAMES - 1) / ((t[1] - t[0]) / 1000);
+  return {
+    fps: (FRAMES - 1) / ((t[1] - t[0]) / 1000),
+    ownMs: 1000 * (after.metrics.ScriptDuration - before.metrics.ScriptDuration) /
+           (after.step - before.step),
+  };
 }
 
 async function firstPictureMs(browser, url) {
@@ -78,14 +89,17 @@ async function renderer(browser, url) {
 const server = await serveSite(site);
 const chromium = await launchChromium();
 try {
-  const native = [], web = [], ratio = [], first = [];
+  const native = [], web = [], ratio = [], own = [], first = [];
   for (let round = 1; round <= ROUNDS; round++) {
     native.push(nativeFps());
-    web.push(await pageFps(chromium.browser, server.url));
+    const measured = await pageFps(chromium.browser, server.url);
+    web.push(measured.fps);
+    own.push(measured.ownMs);
     first.push(await firstPictureMs(chromium.browser, server.url));
     ratio.push(web.at(-1) / native.at(-1));
     console.log(`round ${round}: native ${native.at(-1).toFixed(2)} fps, ` +
-                `page ${web.at(-1).toFixed(2)} fps (${(100 * ratio.at(-1)).toFixed(1)}%), ` +
+                `page ${web.at(-1).toFixed(2)} fps (${(100 * ratio.at(-1)).toFixed(1)}%; ` +
+                `its own script ${own.at(-1).toFixed(2)} ms a frame), ` +
                 `first picture ${first.at(-1).toFixed(0)} ms`);
   }
   const n = median(native), w = median(web);
@@ -93,6 +107,8 @@ try {
   console.log(`  frames per second: page ${w.toFixed(2)}, native offscreen ${n.toFixed(2)}: ` +
               `page/native ${(100 * w / n).toFixed(1)}%, within a round ` +
               `${(100 * median(ratio)).toFixed(1)}%  (goal >= ${100 * FPS_GOAL}%)`);
+  console.log(`  the page's own script per frame ${median(own).toFixed(2)} ms of ` +
+              `${(1000 / w).toFixed(0)} ms; the rest is the browser's drawing`);
   console.log(`  first picture ${median(first).toFixed(0)} ms after the page began loading`);
   let raw = 0, gz = 0;
   for (const name of readdirSync(site).sort()) {
