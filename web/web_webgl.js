@@ -59,6 +59,11 @@ mergeInto(LibraryManager.library, {
       stringToUTF8(why || gl.getProgramInfoLog(program) || 'the shader did not link', reason, size);
       return 0;
     }
+    // The browser may take the context back (a driver reset, too many pages
+    // with WebGL); then say so rather than leave a still or black picture.
+    canvas.addEventListener('webglcontextlost', function () {
+      if (window.boxcityFail) window.boxcityFail('WebGL context lost: reload the page to start again');
+    });
     gl.useProgram(program);
     gl.enableVertexAttribArray(0);
     WEB.matrix = gl.getUniformLocation(program, 'matrix');

@@ -162,7 +162,7 @@ describe('a running page', () => {
   });
 });
 
-describe('bad input', () => {
+describe('one line instead of a picture', () => {
   const cases = [
     ['?seed=abc', "seed: 'abc' is not a number"],
     ['?seed=4294967296', "seed: '4294967296' is too large (at most 4294967295)"],
@@ -182,6 +182,16 @@ describe('bad input', () => {
       assert.equal(await page.$eval('#status', (s) => s.hidden), true, query);
       await page.close();
     }
+  });
+
+  it('says so when the browser takes WebGL away', async () => {
+    const page = await open(`?seed=${SEED}&pause`);
+    await firstPicture(page);
+    await page.$eval('#city', (c) => c.getContext('webgl2').getExtension('WEBGL_lose_context').loseContext());
+    await page.waitForSelector('#error:not([hidden])');
+    assert.equal(await page.$eval('#error', (e) => e.textContent),
+                 'WebGL context lost: reload the page to start again');
+    await page.close();
   });
 
   it('says so when the browser has no WebGL', async () => {
