@@ -105,6 +105,21 @@ describe('the picture of a seed and step', () => {
     assert.deepEqual(page.errors, []);
     await page.close();
   });
+
+  it('is the same where the browser has only WebGL 1', async () => {
+    const page = await chromium.browser.newPage();
+    await page.evaluateOnNewDocument(() => {
+      const get = HTMLCanvasElement.prototype.getContext;
+      HTMLCanvasElement.prototype.getContext = function (type, ...rest) {
+        return type === 'webgl2' ? null : get.call(this, type, ...rest);
+      };
+    });
+    await page.goto(`${site.url}?seed=${SEED}&frames=${FRAMES}&pause`);
+    await firstPicture(page);
+    assert.ok(await page.$eval('#city', (c) => c.getContext('webgl') instanceof WebGLRenderingContext));
+    assert.equal(metric('AE', first, await shot(page, 'webgl1.png')), 0);
+    await page.close();
+  });
 });
 
 describe('a running page', () => {
