@@ -104,9 +104,17 @@ lint)
     ;;
 daemon)
     # The daemon refuses to run hacks as root: it runs as its own user with
-    # a temporary home that selects only the unpacked hack.
-    home=$work/home
-    rm -rf "$home" && mkdir -p "$home"
+    # a temporary home that selects only the unpacked hack. It splits the
+    # hack's command line at spaces, and its user may not be able to reach
+    # the build folder: both get a copy of the tree in a short folder.
+    short=$(mktemp -d /tmp/boxcity-daemon.XXXXXX) || fail "no temporary folder"
+    trap 'rm -rf "$short"' EXIT
+    chmod 755 "$short"
+    cp -a "$root/usr" "$short/" || fail "could not copy the unpacked tree"
+    hack=$short/usr/libexec/xscreensaver/boxcity
+    program=$short/usr/bin/boxcity
+    home=$short/home
+    mkdir -p "$home"
     cat >"$home/.xscreensaver" <<CONF
 mode: one
 selected: 0

@@ -26,11 +26,16 @@ pid=
 win=
 status=
 aux=()          # helper servers (window manager, compositor) to stop at the end
+# Runtime folders, preload links and sockets live in a short folder of their
+# own: a Unix socket path may not exceed 108 bytes, and LD_PRELOAD splits at
+# spaces, so neither may lie under the build folder.
+short=$(mktemp -d /tmp/boxcity-e2e.XXXXXX) || { echo "no temporary folder"; exit 1; }
 
 stop_aux() {
     local p
     for p in "${aux[@]}"; do kill "$p" 2>/dev/null; done
     aux=()
+    rm -rf "$short"
 }
 trap stop_aux EXIT
 
@@ -260,8 +265,8 @@ no-display)
     # No display variable and no driver asked for: SDL 2 would fall back to a
     # driver that shows nothing. The runtime folder is set, as in a login
     # session; without one the Wayland library complains on stderr first.
-    rt=$work/e2e_shell_no-display.run
-    rm -rf "$rt" && mkdir -m 700 "$rt" || fail "no runtime folder"
+    rt=$short/run
+    mkdir -m 700 "$rt" || fail "no runtime folder"
     env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER XDG_RUNTIME_DIR="$rt" \
         "$prog" >"$out" 2>"$err" &
     pid=$!
@@ -292,8 +297,8 @@ desktop)
     ;;
 wayland)
     # A compositor nested in the X server; the program talks Wayland to it.
-    rt=$work/e2e_shell_wayland.run
-    rm -rf "$rt" && mkdir -m 700 "$rt" || fail "no runtime folder"
+    rt=$short/run
+    mkdir -m 700 "$rt" || fail "no runtime folder"
     XDG_RUNTIME_DIR=$rt weston --no-config --backend=x11-backend.so --socket=wayland-e2e \
         --width=1024 --height=768 --idle-time=0 >"$work/e2e_shell_wayland.weston" 2>&1 &
     aux+=($!)
@@ -320,7 +325,8 @@ long-run)
     heap=$work/e2e_shell_long-run.heap
     rm -f "$heap"
     start_wm
-    BOXCITY_HEAP_FILE=$heap LD_PRELOAD=$helper start
+    ln -s "$helper" "$short/framecount.so" || fail "no link to the preload library"
+    BOXCITY_HEAP_FILE=$heap LD_PRELOAD=$short/framecount.so start
     wait_window
     t0=$SECONDS
     rss0= heap0= grew=

@@ -19,7 +19,7 @@ supp=$3
 frames=${4:-120}
 limit=${VALGRIND_TEST_LIMIT:-3000}    # seconds to wait for the frames
 
-work=$(mktemp -d)
+work=$(mktemp -d /tmp/boxcity-valgrind.XXXXXX)
 pid=
 cleanup() {
     [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
@@ -44,8 +44,10 @@ count() {
     echo "${n:-0}"
 }
 
+# LD_PRELOAD splits at spaces: the library goes through a link without any.
+ln -s "$shim" "$work/framecount.so" || fail "no link to the frame counter"
 start=$SECONDS
-BOXCITY_FRAME_FILE="$work/frames" LD_PRELOAD="$shim" \
+BOXCITY_FRAME_FILE="$work/frames" LD_PRELOAD="$work/framecount.so" \
 valgrind --tool=memcheck --error-exitcode=97 --leak-check=full \
     --show-leak-kinds=definite --errors-for-leak-kinds=definite \
     --num-callers=40 --keep-debuginfo=yes --gen-suppressions=all \

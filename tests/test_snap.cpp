@@ -133,12 +133,16 @@ TEST_F(Snap, LateWriteFailureLeavesNothing)
         {"close", "--state", "s.bin", "Input/output error"},
         {"rename", "--state", "s.bin", "Invalid cross-device link"},
     };
+    // LD_PRELOAD splits at spaces: the library goes in through a link in the
+    // test's own folder, whose path has none.
+    const fs::path lib = base / "write_fault.so";
+    fs::create_symlink(WRITE_FAULT_LIB, lib);
     for (const auto &fault : faults) {
         SCOPED_TRACE(std::string(fault.step) + " " + fault.name);
         const Outcome run =
             snap(std::string("--seed 5 --frames 0 --info ") + fault.option + " %D/" + fault.name,
                  std::string("BOXCITY_WRITE_FAULT=") + fault.step +
-                     " LD_PRELOAD=\"${LD_PRELOAD:+$LD_PRELOAD:}" WRITE_FAULT_LIB "\"");
+                     " LD_PRELOAD=\"${LD_PRELOAD:+$LD_PRELOAD:}" + lib.string() + "\"");
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.err, "boxcity-snap: cannot write " + (dir / fault.name).string() + ": " +
                                fault.reason + "\n");
