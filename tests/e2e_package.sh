@@ -6,7 +6,8 @@
 # Usage: e2e_package.sh STAGE BUILD WORK [HELPER]
 #   build                   cpack the build folder BUILD into WORK, unpack
 #                           the .deb into WORK/root
-#   lint                    desktop-file-validate, appstreamcli, man, lintian
+#   lint HELPER=LICENSE     desktop-file-validate, appstreamcli, man, lintian,
+#                           the licence in the copyright file and metadata
 #   daemon                  XScreenSaver under its own Xvfb, as an ordinary user
 #   preview HELPER=shell_xwindow   the hack in a 320x240 foreign window
 set -u
@@ -97,6 +98,21 @@ lint)
         warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/$page" 2>&1 >/dev/null)
         [ -z "$warnings" ] || { echo "$warnings"; fail "man warns about $page"; }
     done
+    # The licence: MIT in the machine-readable copyright, the same text as
+    # the source's LICENSE, and in the AppStream metadata.
+    copyright=$root/usr/share/doc/boxcity/copyright
+    head -n 1 "$copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+        fail "the copyright file is not machine-readable"
+    awk '/^Files: \*$/ { f = 1 } f && /^License:/ { print; exit }' "$copyright" | grep -qx 'License: MIT' ||
+        fail "the copyright file does not license every file under MIT"
+    grep -qx 'Copyright (c) 2026 the boxcity developers' "$helper" || fail "LICENSE lacks its copyright line"
+    diff <(sed -n '/^Permission is hereby granted/,$p' "$helper") \
+         <(awk '/^License: MIT$/ { n++ } n == 2 && /^ / { sub(/^ /, ""); if ($0 == ".") $0 = ""; print }' "$copyright") ||
+        fail "LICENSE and the copyright file differ in the MIT text"
+    metainfo=$(ls "$root"/usr/share/metainfo/*.metainfo.xml)
+    grep -q '<project_license>MIT</project_license>' "$metainfo" || fail "AppStream: no project_license MIT"
+    grep -q '<metadata_license>CC0-1.0</metadata_license>' "$metainfo" ||
+        fail "AppStream: no metadata_license CC0-1.0"
     # Errors and warnings fail; informational tags are shown only.
     lintian --display-info "$work/boxcity.deb" >"$work/lintian.log" 2>&1
     cat "$work/lintian.log"
