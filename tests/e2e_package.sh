@@ -11,45 +11,13 @@
 #   daemon                  XScreenSaver under its own Xvfb, as an ordinary user
 #   preview HELPER=shell_xwindow   the hack in a 320x240 foreign window
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 
 stage=$1 build=$2 work=$3 helper=${4:-}
+E2E_TAG=$stage
 root=$work/root
 hack=$root/usr/libexec/xscreensaver/boxcity
 program=$root/usr/bin/boxcity
-xvfb_pid=
-daemon_pid=
-pid=
-
-fail() {
-    echo "FAIL [$stage]: $*"
-    [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
-    [ -n "$daemon_pid" ] && kill -TERM "$daemon_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill -TERM "$xvfb_pid" 2>/dev/null
-    exit 1
-}
-
-# Its own Xvfb on a free display, open to every local user (-ac): the
-# daemon runs as another user than the test.
-start_x() {
-    local geometry=$1 i
-    exec 5>"$work/display"
-    Xvfb -displayfd 5 -screen 0 "$geometry" -ac -nolisten tcp >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    exec 5>&-
-    for i in $(seq 1 100); do
-        [ -s "$work/display" ] && break
-        sleep 0.1
-    done
-    [ -s "$work/display" ] || fail "Xvfb did not start"
-    export DISPLAY=:$(head -n 1 "$work/display")
-    unset XAUTHORITY WAYLAND_DISPLAY
-}
-
-stop_x() {
-    kill -TERM "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-    xvfb_pid=
-}
 
 # Processes running the unpacked boxcity (the hack becomes it by exec).
 running_boxcity() {
@@ -123,13 +91,11 @@ daemon)
     # a temporary home that selects only the unpacked hack. It splits the
     # hack's command line at spaces, and its user may not be able to reach
     # the build folder: both get a copy of the tree in a short folder.
-    short=$(mktemp -d /tmp/boxcity-daemon.XXXXXX) || fail "no temporary folder"
-    trap 'rm -rf "$short"' EXIT
-    chmod 755 "$short"
-    cp -a "$root/usr" "$short/" || fail "could not copy the unpacked tree"
-    hack=$short/usr/libexec/xscreensaver/boxcity
-    program=$short/usr/bin/boxcity
-    home=$short/home
+    chmod 755 "$e2e_short"
+    cp -a "$root/usr" "$e2e_short/" || fail "could not copy the unpacked tree"
+    hack=$e2e_short/usr/libexec/xscreensaver/boxcity
+    program=$e2e_short/usr/bin/boxcity
+    home=$e2e_short/home
     mkdir -p "$home"
     cat >"$home/.xscreensaver" <<CONF
 mode: one
@@ -153,6 +119,7 @@ CONF
     start_x 1280x1024x24
     as_daemon_user xscreensaver -no-splash -verbose >"$work/daemon.log" 2>&1 &
     daemon_pid=$!
+    e2e_track "$daemon_pid"
     for i in $(seq 1 50); do
         as_daemon_user xscreensaver-command -time >/dev/null 2>&1 && break
         sleep 0.2
@@ -182,9 +149,7 @@ CONF
     done
     echo "boxcity gone $(( ($(date +%s%N) - start) / 1000000 )) ms after deactivation"
     sleep 0.5
-    kill -TERM "$daemon_pid" 2>/dev/null
-    wait "$daemon_pid" 2>/dev/null
-    daemon_pid=
+    e2e_stop "$daemon_pid"
     stop_x
     if grep -nE 'X Error|Bad(Window|Drawable|Match)|boxcity: |abnormally|crashed' "$work/daemon.log"; then
         fail "the daemon's log shows an error from the hack"

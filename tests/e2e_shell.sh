@@ -18,28 +18,14 @@
 #   wayland                                    (needs X, 1024x768x24, weston)
 # long-run takes BOXCITY_LONG_SECONDS (600) and samples every 30 s.
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 
 scenario=$1 prog=$2 work=$3 helper=${4:-}
+E2E_TAG=$scenario
 out=$work/e2e_shell_$scenario.out
 err=$work/e2e_shell_$scenario.err
-pid=
-win=
-status=
-aux=()          # helper servers (window manager, compositor) to stop at the end
-# Runtime folders, preload links and sockets live in a short folder of their
-# own: a Unix socket path may not exceed 108 bytes, and LD_PRELOAD splits at
-# spaces, so neither may lie under the build folder.
-short=$(mktemp -d /tmp/boxcity-e2e.XXXXXX) || { echo "no temporary folder"; exit 1; }
 
-stop_aux() {
-    local p
-    for p in "${aux[@]}"; do kill "$p" 2>/dev/null; done
-    aux=()
-    rm -rf "$short"
-}
-trap stop_aux EXIT
-
-show() {
+e2e_on_fail() {
     local f
     for f in "$out" "$err"; do
         if [ -s "$f" ]; then
@@ -50,57 +36,14 @@ show() {
     done
 }
 
-fail() {
-    echo "FAIL [$scenario]: $*"
-    [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
-    show
-    exit 1
-}
-
 start() {
     "$prog" >"$out" 2>"$err" &
     pid=$!
 }
 
-# Running and not yet a zombie (a zombie still answers kill -0).
-alive() {
-    local state
-    state=$(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null) || return 1
-    [ -n "$state" ] && [ "$state" != Z ]
-}
-
-# The program's mapped window (its class is the program's name).
-# Bounded by the clock: on a busy machine start-up is slow.
-wait_window() {
-    local end=$((SECONDS + 60))
-    while [ "$SECONDS" -lt "$end" ]; do
-        win=$(xdotool search --onlyvisible --class boxcity 2>/dev/null | head -n 1)
-        if [ -n "$win" ]; then
-            # Keys go to the window under the pointer where no window manager
-            # gives the focus.
-            xdotool mousemove 512 384
-            return 0
-        fi
-        alive || fail "ended before its window appeared"
-        sleep 0.1
-    done
-    fail "no window within 60 s"
-}
-
 still_running() {
     sleep "$1"
     alive || fail "ended on its own or on input it should ignore"
-}
-
-wait_exit() {
-    local end=$((SECONDS + $1))
-    while alive && [ "$SECONDS" -lt "$end" ]; do
-        sleep 0.1
-    done
-    alive && fail "still running $1 s after the stop request"
-    wait "$pid"
-    status=$?
-    pid=
 }
 
 # Generous: a sanitized build checks for leaks on the way out, and on a
@@ -145,11 +88,6 @@ count_pixels() {
         END { printf "%d %d %d\n", all, lit, grey }'
 }
 
-# The bounding box of every pixel that is not black, as WxH+X+Y.
-lit_box() {
-    convert "$1" -threshold 0 -format %@ info: 2>/dev/null
-}
-
 # Screenshots until the lit box is the one wanted: the first frames take a
 # while to come, and a window manager a while to make the window full screen.
 wait_lit_box() {
@@ -164,21 +102,10 @@ wait_lit_box() {
     fail "lit area of the screen is $box, expected $want"
 }
 
-# openbox honours the full-screen request, as common desktops do.
-start_wm() {
-    openbox --sm-disable >"$work/e2e_shell_$scenario.wm" 2>&1 &
-    aux+=($!)
-    local end=$((SECONDS + 30))
-    until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
-        [ "$SECONDS" -lt "$end" ] || fail "openbox did not start"
-        sleep 0.1
-    done
-}
-
 case $scenario in
 escape)
     start
-    wait_window
+    wait_window boxcity
     still_running 0.5
     xdotool key Escape
     expect_clean_end
@@ -187,21 +114,21 @@ escape-burst)
     # Escape goes down and up with more input right behind it, so that the
     # stop request is rarely the last event of its drain.
     start
-    wait_window
+    wait_window boxcity
     still_running 0.5
     xdotool keydown Escape keyup Escape mousemove_relative 7 7 key a
     expect_clean_end
     ;;
 shift-escape)
     start
-    wait_window
+    wait_window boxcity
     still_running 0.5
     xdotool key shift+Escape
     expect_clean_end
     ;;
 ignored)
     start
-    wait_window
+    wait_window boxcity
     xdotool key a q space Return Tab F1 F4 BackSpace
     xdotool keyup Escape
     xdotool mousemove_relative 40 30 click 1 click 3 mousemove 10 10
@@ -211,14 +138,14 @@ ignored)
     ;;
 sigterm)
     start
-    wait_window
+    wait_window boxcity
     still_running 0.5
     kill -TERM "$pid"
     expect_clean_end
     ;;
 close)
     start
-    wait_window
+    wait_window boxcity
     still_running 0.5
     "$helper" "$win" || fail "could not send the close request"
     expect_clean_end
@@ -233,7 +160,7 @@ screenshot)
     shot=$work/e2e_shell_screenshot.png
     rm -f "$shot"
     start
-    wait_window
+    wait_window boxcity
     still_running 3
     import -window root "$shot" || fail "no screenshot"
     xdotool key Escape
@@ -248,6 +175,7 @@ window-gone)
     # Drawing into a window another client owns, which that client then
     # destroys mid-run: a normal end, silent, status 0.
     coproc owner { "$helper" 640 480; }
+    e2e_track "$owner_PID"
     read -r -t 10 win <&"${owner[0]}" || fail "no foreign window"
     SDL_WINDOWID=$win SDL_VIDEO_FOREIGN_WINDOW_OPENGL=1 start
     still_running 3
@@ -265,7 +193,7 @@ no-display)
     # No display variable and no driver asked for: SDL 2 would fall back to a
     # driver that shows nothing. The runtime folder is set, as in a login
     # session; without one the Wayland library complains on stderr first.
-    rt=$short/run
+    rt=$e2e_short/run
     mkdir -m 700 "$rt" || fail "no runtime folder"
     env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER XDG_RUNTIME_DIR="$rt" \
         "$prog" >"$out" 2>"$err" &
@@ -289,7 +217,7 @@ desktop)
     # height and centred, black bars left and right.
     start_wm
     start
-    wait_window
+    wait_window boxcity
     wait_lit_box 1440x1080+240+0 "$work/e2e_shell_desktop.png"
     echo "desktop: lit $(lit_box "$work/e2e_shell_desktop.png")"
     xdotool key Escape
@@ -297,16 +225,12 @@ desktop)
     ;;
 wayland)
     # A compositor nested in the X server; the program talks Wayland to it.
-    rt=$short/run
+    rt=$e2e_short/run
     mkdir -m 700 "$rt" || fail "no runtime folder"
     XDG_RUNTIME_DIR=$rt weston --no-config --backend=x11-backend.so --socket=wayland-e2e \
         --width=1024 --height=768 --idle-time=0 >"$work/e2e_shell_wayland.weston" 2>&1 &
-    aux+=($!)
-    end=$((SECONDS + 30))
-    until [ -S "$rt/wayland-e2e" ]; do
-        [ "$SECONDS" -lt "$end" ] || fail "weston did not start"
-        sleep 0.1
-    done
+    e2e_track $!
+    wait_until 30 "weston did not start" test -S "$rt/wayland-e2e"
     SDL_VIDEODRIVER=wayland WAYLAND_DISPLAY=wayland-e2e XDG_RUNTIME_DIR=$rt start
     # weston's output fills the X screen; the city fills the output.
     wait_lit_box 1024x768+0+0 "$work/e2e_shell_wayland.png"
@@ -325,9 +249,9 @@ long-run)
     heap=$work/e2e_shell_long-run.heap
     rm -f "$heap"
     start_wm
-    ln -s "$helper" "$short/framecount.so" || fail "no link to the preload library"
-    BOXCITY_HEAP_FILE=$heap LD_PRELOAD=$short/framecount.so start
-    wait_window
+    preload=$(e2e_preload_link "$helper" framecount.so)
+    BOXCITY_HEAP_FILE=$heap LD_PRELOAD=$preload start
+    wait_window boxcity
     t0=$SECONDS
     rss0= heap0= grew=
     for ((t = 30; t <= secs; t += 30)); do
