@@ -103,7 +103,7 @@ wait_exit() {
 }
 
 e2e_preload_link() {
-    ln -sf "$1" "$e2e_short/$2" || fail "no link to $1"
+    ln -sf "$(readlink -f "$1")" "$e2e_short/$2" || fail "no link to $1"
     echo "$e2e_short/$2"
 }
 
