@@ -41,6 +41,8 @@ build)
         { cat "$work/cpack.log"; fail "cpack failed"; }
     deb=$(ls "$work"/boxcity_*.deb 2>/dev/null | head -n 1)
     [ -n "$deb" ] || fail "no .deb"
+    [ "$(basename "$deb")" = "boxcity_1.0.0_$(dpkg --print-architecture).deb" ] ||
+        fail "the package is $(basename "$deb"), not boxcity_1.0.0_ARCH.deb"
     ln -sf "$(basename "$deb")" "$work/boxcity.deb"
     mkdir -p "$root" && chmod 755 "$work" "$root"
     dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x failed"
@@ -66,6 +68,8 @@ lint)
         warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/$page" 2>&1 >/dev/null)
         [ -z "$warnings" ] || { echo "$warnings"; fail "man warns about $page"; }
     done
+    grep -q '<screensaver name="boxcity" _label="Box City">' "$root"/usr/share/xscreensaver/config/boxcity.xml ||
+        fail "the screensaver entry is not labelled Box City"
     # The licence: MIT in the machine-readable copyright, the same text as
     # the source's LICENSE, and in the AppStream metadata.
     copyright=$root/usr/share/doc/boxcity/copyright

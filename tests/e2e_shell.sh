@@ -14,6 +14,7 @@
 #   no-display                                 (runs without any display)
 #   screenshot                                 (needs X, 1024x768)
 #   desktop                                    (needs X, 1920x1080, openbox)
+#   unscaled                                   (needs X, 1920x1080)
 #   long-run HELPER=libboxcity-framecount.so   (needs X, 1920x1080, openbox)
 #   wayland                                    (needs X, 1024x768x24, weston)
 # long-run takes BOXCITY_LONG_SECONDS (600) and samples every 30 s.
@@ -204,6 +205,15 @@ no-display)
     echo "Video initialization failed: no display found (DISPLAY or WAYLAND_DISPLAY must name one that can be opened)" \
         >"$work/e2e_shell_$scenario.want"
     cmp -s "$err" "$work/e2e_shell_$scenario.want" || fail "stderr is not the no-display line"
+    # Outside a login session the Wayland library's complaint comes first.
+    env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER -u XDG_RUNTIME_DIR \
+        "$prog" >"$out" 2>"$err" &
+    pid=$!
+    wait_exit 10
+    [ "$status" -eq 1 ] || fail "exit status $status without XDG_RUNTIME_DIR, expected 1"
+    [ -s "$out" ] && fail "printed on stdout"
+    tail -n 1 "$err" | cmp -s - "$work/e2e_shell_$scenario.want" ||
+        fail "the no-display line does not end stderr without XDG_RUNTIME_DIR"
     # Asked for by name, the offscreen driver is honoured.
     env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=offscreen XDG_RUNTIME_DIR="$rt" \
         "$prog" >"$out" 2>"$err" &
@@ -220,6 +230,15 @@ desktop)
     wait_window boxcity
     wait_lit_box 1440x1080+240+0 "$work/e2e_shell_desktop.png"
     echo "desktop: lit $(lit_box "$work/e2e_shell_desktop.png")"
+    xdotool key Escape
+    expect_clean_end
+    ;;
+unscaled)
+    # 1920x1080 without a window manager, scaling switched off: the whole
+    # city in a 1024x768 window centred on the screen.
+    SDL12COMPAT_OPENGL_SCALING=0 start
+    wait_window boxcity
+    wait_lit_box 1024x768+448+156 "$work/e2e_shell_unscaled.png"
     xdotool key Escape
     expect_clean_end
     ;;
