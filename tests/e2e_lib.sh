@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # e2e_lib.sh -- what the end-to-end scripts share: failing with context,
 # clean-up on exit, bounded waits, watching the program under test, and the
 # X helpers (a private Xvfb, a window manager, the program's window, the lit
