@@ -6,49 +6,18 @@
 # Usage: e2e_package.sh STAGE BUILD WORK [HELPER]
 #   build                   cpack the build folder BUILD into WORK, unpack
 #                           the .deb into WORK/root
-#   lint                    desktop-file-validate, appstreamcli, man, lintian
+#   lint HELPER=LICENSE     desktop-file-validate, appstreamcli, man, lintian,
+#                           the licence in the copyright file and metadata
 #   daemon                  XScreenSaver under its own Xvfb, as an ordinary user
 #   preview HELPER=shell_xwindow   the hack in a 320x240 foreign window
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 
 stage=$1 build=$2 work=$3 helper=${4:-}
+E2E_TAG=$stage
 root=$work/root
 hack=$root/usr/libexec/xscreensaver/boxcity
 program=$root/usr/bin/boxcity
-xvfb_pid=
-daemon_pid=
-pid=
-
-fail() {
-    echo "FAIL [$stage]: $*"
-    [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
-    [ -n "$daemon_pid" ] && kill -TERM "$daemon_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill -TERM "$xvfb_pid" 2>/dev/null
-    exit 1
-}
-
-# Its own Xvfb on a free display, open to every local user (-ac): the
-# daemon runs as another user than the test.
-start_x() {
-    local geometry=$1 i
-    exec 5>"$work/display"
-    Xvfb -displayfd 5 -screen 0 "$geometry" -ac -nolisten tcp >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    exec 5>&-
-    for i in $(seq 1 100); do
-        [ -s "$work/display" ] && break
-        sleep 0.1
-    done
-    [ -s "$work/display" ] || fail "Xvfb did not start"
-    export DISPLAY=:$(head -n 1 "$work/display")
-    unset XAUTHORITY WAYLAND_DISPLAY
-}
-
-stop_x() {
-    kill -TERM "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-    xvfb_pid=
-}
 
 # Processes running the unpacked boxcity (the hack becomes it by exec).
 running_boxcity() {
@@ -72,6 +41,8 @@ build)
         { cat "$work/cpack.log"; fail "cpack failed"; }
     deb=$(ls "$work"/boxcity_*.deb 2>/dev/null | head -n 1)
     [ -n "$deb" ] || fail "no .deb"
+    [ "$(basename "$deb")" = "boxcity_1.0.0_$(dpkg --print-architecture).deb" ] ||
+        fail "the package is $(basename "$deb"), not boxcity_1.0.0_ARCH.deb"
     ln -sf "$(basename "$deb")" "$work/boxcity.deb"
     mkdir -p "$root" && chmod 755 "$work" "$root"
     dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x failed"
@@ -85,8 +56,11 @@ build)
         [ -f "$root/$f" ] || fail "the package lacks /$f"
     done
     ls "$root"/usr/share/metainfo/*.metainfo.xml >/dev/null 2>&1 || fail "no AppStream metadata"
-    [ "$(identify -format %wx%h "$root/usr/share/icons/hicolor/256x256/apps/boxcity.png")" = 256x256 ] ||
-        fail "the icon is not 256x256"
+    # The icon is the frame the README's commands make.
+    "$build/boxcity-snap" --seed 42 --frames 600 --png "$work/frame.png" || fail "no frame for the icon"
+    convert "$work/frame.png" -gravity center -crop 768x768+0+0 +repage -resize 256x256 -strip "$work/icon.png"
+    cmp -s "$work/icon.png" "$root/usr/share/icons/hicolor/256x256/apps/boxcity.png" ||
+        fail "the icon is not the frame the README's commands make"
     dpkg-deb -f "$deb" Depends | grep -q 'libsdl1.2' || fail "Depends does not come from the binaries"
     [ "$(dpkg-deb -f "$deb" Suggests)" = xscreensaver ] || fail "no Suggests: xscreensaver"
     ;;
@@ -97,6 +71,23 @@ lint)
         warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/$page" 2>&1 >/dev/null)
         [ -z "$warnings" ] || { echo "$warnings"; fail "man warns about $page"; }
     done
+    grep -q '<screensaver name="boxcity" _label="Box City">' "$root"/usr/share/xscreensaver/config/boxcity.xml ||
+        fail "the screensaver entry is not labelled Box City"
+    # The licence: MIT in the machine-readable copyright, the same text as
+    # the source's LICENSE, and in the AppStream metadata.
+    copyright=$root/usr/share/doc/boxcity/copyright
+    head -n 1 "$copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+        fail "the copyright file is not machine-readable"
+    awk '/^Files: \*$/ { f = 1 } f && /^License:/ { print; exit }' "$copyright" | grep -qx 'License: MIT' ||
+        fail "the copyright file does not license every file under MIT"
+    grep -qx 'Copyright (c) 2026 the boxcity developers' "$helper" || fail "LICENSE lacks its copyright line"
+    diff <(sed -n '/^Permission is hereby granted/,$p' "$helper") \
+         <(awk '/^License: MIT$/ { n++ } n == 2 && /^ / { sub(/^ /, ""); if ($0 == ".") $0 = ""; print }' "$copyright") ||
+        fail "LICENSE and the copyright file differ in the MIT text"
+    metainfo=$(ls "$root"/usr/share/metainfo/*.metainfo.xml)
+    grep -q '<project_license>MIT</project_license>' "$metainfo" || fail "AppStream: no project_license MIT"
+    grep -q '<metadata_license>CC0-1.0</metadata_license>' "$metainfo" ||
+        fail "AppStream: no metadata_license CC0-1.0"
     # Errors and warnings fail; informational tags are shown only.
     lintian --display-info "$work/boxcity.deb" >"$work/lintian.log" 2>&1
     cat "$work/lintian.log"
@@ -104,9 +95,15 @@ lint)
     ;;
 daemon)
     # The daemon refuses to run hacks as root: it runs as its own user with
-    # a temporary home that selects only the unpacked hack.
-    home=$work/home
-    rm -rf "$home" && mkdir -p "$home"
+    # a temporary home that selects only the unpacked hack. It splits the
+    # hack's command line at spaces, and its user may not be able to reach
+    # the build folder: both get a copy of the tree in a short folder.
+    chmod 755 "$e2e_short"
+    cp -a "$root/usr" "$e2e_short/" || fail "could not copy the unpacked tree"
+    hack=$e2e_short/usr/libexec/xscreensaver/boxcity
+    program=$e2e_short/usr/bin/boxcity
+    home=$e2e_short/home
+    mkdir -p "$home"
     cat >"$home/.xscreensaver" <<CONF
 mode: one
 selected: 0
@@ -129,6 +126,7 @@ CONF
     start_x 1280x1024x24
     as_daemon_user xscreensaver -no-splash -verbose >"$work/daemon.log" 2>&1 &
     daemon_pid=$!
+    e2e_track "$daemon_pid"
     for i in $(seq 1 50); do
         as_daemon_user xscreensaver-command -time >/dev/null 2>&1 && break
         sleep 0.2
@@ -158,9 +156,7 @@ CONF
     done
     echo "boxcity gone $(( ($(date +%s%N) - start) / 1000000 )) ms after deactivation"
     sleep 0.5
-    kill -TERM "$daemon_pid" 2>/dev/null
-    wait "$daemon_pid" 2>/dev/null
-    daemon_pid=
+    e2e_stop "$daemon_pid"
     stop_x
     if grep -nE 'X Error|Bad(Window|Drawable|Match)|boxcity: |abnormally|crashed' "$work/daemon.log"; then
         fail "the daemon's log shows an error from the hack"

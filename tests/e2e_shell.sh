@@ -14,27 +14,19 @@
 #   no-display                                 (runs without any display)
 #   screenshot                                 (needs X, 1024x768)
 #   desktop                                    (needs X, 1920x1080, openbox)
+#   unscaled                                   (needs X, 1920x1080)
 #   long-run HELPER=libboxcity-framecount.so   (needs X, 1920x1080, openbox)
 #   wayland                                    (needs X, 1024x768x24, weston)
 # long-run takes BOXCITY_LONG_SECONDS (600) and samples every 30 s.
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 
 scenario=$1 prog=$2 work=$3 helper=${4:-}
+E2E_TAG=$scenario
 out=$work/e2e_shell_$scenario.out
 err=$work/e2e_shell_$scenario.err
-pid=
-win=
-status=
-aux=()          # helper servers (window manager, compositor) to stop at the end
 
-stop_aux() {
-    local p
-    for p in "${aux[@]}"; do kill "$p" 2>/dev/null; done
-    aux=()
-}
-trap stop_aux EXIT
-
-show() {
+e2e_on_fail() {
     local f
     for f in "$out" "$err"; do
         if [ -s "$f" ]; then
@@ -45,57 +37,14 @@ show() {
     done
 }
 
-fail() {
-    echo "FAIL [$scenario]: $*"
-    [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
-    show
-    exit 1
-}
-
 start() {
     "$prog" >"$out" 2>"$err" &
     pid=$!
 }
 
-# Running and not yet a zombie (a zombie still answers kill -0).
-alive() {
-    local state
-    state=$(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null) || return 1
-    [ -n "$state" ] && [ "$state" != Z ]
-}
-
-# The program's mapped window (its class is the program's name).
-# Bounded by the clock: on a busy machine start-up is slow.
-wait_window() {
-    local end=$((SECONDS + 60))
-    while [ "$SECONDS" -lt "$end" ]; do
-        win=$(xdotool search --onlyvisible --class boxcity 2>/dev/null | head -n 1)
-        if [ -n "$win" ]; then
-            # Keys go to the window under the pointer where no window manager
-            # gives the focus.
-            xdotool mousemove 512 384
-            return 0
-        fi
-        alive || fail "ended before its window appeared"
-        sleep 0.1
-    done
-    fail "no window within 60 s"
-}
-
 still_running() {
     sleep "$1"
     alive || fail "ended on its own or on input it should ignore"
-}
-
-wait_exit() {
-    local end=$((SECONDS + $1))
-    while alive && [ "$SECONDS" -lt "$end" ]; do
-        sleep 0.1
-    done
-    alive && fail "still running $1 s after the stop request"
-    wait "$pid"
-    status=$?
-    pid=
 }
 
 # Generous: a sanitized build checks for leaks on the way out, and on a
@@ -140,11 +89,6 @@ count_pixels() {
         END { printf "%d %d %d\n", all, lit, grey }'
 }
 
-# The bounding box of every pixel that is not black, as WxH+X+Y.
-lit_box() {
-    convert "$1" -threshold 0 -format %@ info: 2>/dev/null
-}
-
 # Screenshots until the lit box is the one wanted: the first frames take a
 # while to come, and a window manager a while to make the window full screen.
 wait_lit_box() {
@@ -159,21 +103,10 @@ wait_lit_box() {
     fail "lit area of the screen is $box, expected $want"
 }
 
-# openbox honours the full-screen request, as common desktops do.
-start_wm() {
-    openbox --sm-disable >"$work/e2e_shell_$scenario.wm" 2>&1 &
-    aux+=($!)
-    local end=$((SECONDS + 30))
-    until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
-        [ "$SECONDS" -lt "$end" ] || fail "openbox did not start"
-        sleep 0.1
-    done
-}
-
 case $scenario in
 escape)
     start
-    wait_window
+    wait_window boxcity
     still_running 0.5
     xdotool key Escape
     expect_clean_end
@@ -182,21 +115,21 @@ escape-burst)
     # Escape goes down and up with more input right behind it, so that the
     # stop request is rarely the last event of its drain.
     start
-    wait_window
+    wait_window boxcity
     still_running 0.5
     xdotool keydown Escape keyup Escape mousemove_relative 7 7 key a
     expect_clean_end
     ;;
 shift-escape)
     start
-    wait_window
+    wait_window boxcity
     still_running 0.5
     xdotool key shift+Escape
     expect_clean_end
     ;;
 ignored)
     start
-    wait_window
+    wait_window boxcity
     xdotool key a q space Return Tab F1 F4 BackSpace
     xdotool keyup Escape
     xdotool mousemove_relative 40 30 click 1 click 3 mousemove 10 10
@@ -206,14 +139,14 @@ ignored)
     ;;
 sigterm)
     start
-    wait_window
+    wait_window boxcity
     still_running 0.5
     kill -TERM "$pid"
     expect_clean_end
     ;;
 close)
     start
-    wait_window
+    wait_window boxcity
     still_running 0.5
     "$helper" "$win" || fail "could not send the close request"
     expect_clean_end
@@ -228,7 +161,7 @@ screenshot)
     shot=$work/e2e_shell_screenshot.png
     rm -f "$shot"
     start
-    wait_window
+    wait_window boxcity
     still_running 3
     import -window root "$shot" || fail "no screenshot"
     xdotool key Escape
@@ -243,6 +176,7 @@ window-gone)
     # Drawing into a window another client owns, which that client then
     # destroys mid-run: a normal end, silent, status 0.
     coproc owner { "$helper" 640 480; }
+    e2e_track "$owner_PID"
     read -r -t 10 win <&"${owner[0]}" || fail "no foreign window"
     SDL_WINDOWID=$win SDL_VIDEO_FOREIGN_WINDOW_OPENGL=1 start
     still_running 3
@@ -260,8 +194,8 @@ no-display)
     # No display variable and no driver asked for: SDL 2 would fall back to a
     # driver that shows nothing. The runtime folder is set, as in a login
     # session; without one the Wayland library complains on stderr first.
-    rt=$work/e2e_shell_no-display.run
-    rm -rf "$rt" && mkdir -m 700 "$rt" || fail "no runtime folder"
+    rt=$e2e_short/run
+    mkdir -m 700 "$rt" || fail "no runtime folder"
     env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER XDG_RUNTIME_DIR="$rt" \
         "$prog" >"$out" 2>"$err" &
     pid=$!
@@ -271,6 +205,15 @@ no-display)
     echo "Video initialization failed: no display found (DISPLAY or WAYLAND_DISPLAY must name one that can be opened)" \
         >"$work/e2e_shell_$scenario.want"
     cmp -s "$err" "$work/e2e_shell_$scenario.want" || fail "stderr is not the no-display line"
+    # Outside a login session the Wayland library's complaint comes first.
+    env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER -u XDG_RUNTIME_DIR \
+        "$prog" >"$out" 2>"$err" &
+    pid=$!
+    wait_exit 10
+    [ "$status" -eq 1 ] || fail "exit status $status without XDG_RUNTIME_DIR, expected 1"
+    [ -s "$out" ] && fail "printed on stdout"
+    tail -n 1 "$err" | cmp -s - "$work/e2e_shell_$scenario.want" ||
+        fail "the no-display line does not end stderr without XDG_RUNTIME_DIR"
     # Asked for by name, the offscreen driver is honoured.
     env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=offscreen XDG_RUNTIME_DIR="$rt" \
         "$prog" >"$out" 2>"$err" &
@@ -284,24 +227,29 @@ desktop)
     # height and centred, black bars left and right.
     start_wm
     start
-    wait_window
+    wait_window boxcity
     wait_lit_box 1440x1080+240+0 "$work/e2e_shell_desktop.png"
     echo "desktop: lit $(lit_box "$work/e2e_shell_desktop.png")"
     xdotool key Escape
     expect_clean_end
     ;;
+unscaled)
+    # 1920x1080 without a window manager, scaling switched off: the whole
+    # city in a 1024x768 window centred on the screen.
+    SDL12COMPAT_OPENGL_SCALING=0 start
+    wait_window boxcity
+    wait_lit_box 1024x768+448+156 "$work/e2e_shell_unscaled.png"
+    xdotool key Escape
+    expect_clean_end
+    ;;
 wayland)
     # A compositor nested in the X server; the program talks Wayland to it.
-    rt=$work/e2e_shell_wayland.run
-    rm -rf "$rt" && mkdir -m 700 "$rt" || fail "no runtime folder"
+    rt=$e2e_short/run
+    mkdir -m 700 "$rt" || fail "no runtime folder"
     XDG_RUNTIME_DIR=$rt weston --no-config --backend=x11-backend.so --socket=wayland-e2e \
         --width=1024 --height=768 --idle-time=0 >"$work/e2e_shell_wayland.weston" 2>&1 &
-    aux+=($!)
-    end=$((SECONDS + 30))
-    until [ -S "$rt/wayland-e2e" ]; do
-        [ "$SECONDS" -lt "$end" ] || fail "weston did not start"
-        sleep 0.1
-    done
+    e2e_track $!
+    wait_until 30 "weston did not start" test -S "$rt/wayland-e2e"
     SDL_VIDEODRIVER=wayland WAYLAND_DISPLAY=wayland-e2e XDG_RUNTIME_DIR=$rt start
     # weston's output fills the X screen; the city fills the output.
     wait_lit_box 1024x768+0+0 "$work/e2e_shell_wayland.png"
@@ -320,8 +268,9 @@ long-run)
     heap=$work/e2e_shell_long-run.heap
     rm -f "$heap"
     start_wm
-    BOXCITY_HEAP_FILE=$heap LD_PRELOAD=$helper start
-    wait_window
+    preload=$(e2e_preload_link "$helper" framecount.so)
+    BOXCITY_HEAP_FILE=$heap LD_PRELOAD=$preload start
+    wait_window boxcity
     t0=$SECONDS
     rss0= heap0= grew=
     for ((t = 30; t <= secs; t += 30)); do

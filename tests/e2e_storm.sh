@@ -16,34 +16,17 @@ seed=${STORM_SEED:-$$}
 RANDOM=$seed
 echo "storm: ${secs} s, seed $seed"
 
-work=$(mktemp -d)
-pid=
+. "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+work=$e2e_short
 xm=
-cleanup() {
-    [ -n "$xm" ] && kill "$xm" 2>/dev/null
-    [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
 
-fail() {
-    echo "FAIL: $*"
+e2e_on_fail() {
     if [ -s "$work/stderr" ]; then
         echo "--- stderr of boxcity:"
         head -c 4000 "$work/stderr"
     fi
-    exit 1
 }
 
-# Running and not yet a zombie (a zombie still answers kill -0).
-alive() {
-    local state
-    state=$(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null) || return 1
-    [ -n "$state" ] && [ "$state" != Z ]
-}
-
-# Every wait is for a condition, bounded by the clock rather than by a count
-# of tries: on a busy machine each try takes longer and start-up is slow.
 limit=60
 
 "$bin" 2>"$work/stderr" &
@@ -62,6 +45,7 @@ done
 # A second client to take the focus and to cover part of our window.
 xmessage -geometry 300x120+200+200 "storm" &
 xm=$!
+e2e_track "$xm"
 other=
 end=$((SECONDS + limit))
 while [ -z "$other" ]; do
@@ -124,8 +108,7 @@ done
 echo "storm: $bursts bursts sent ($events xdotool arguments)"
 [ -s "$work/xdotool.log" ] && { echo "--- xdotool said:"; sort "$work/xdotool.log" | uniq -c | head -20; }
 
-kill "$xm" 2>/dev/null
-xm=
+e2e_stop "$xm"
 # Our window may be between an unmap and its map: wait until it is viewable
 # again before giving it the focus.
 end=$((SECONDS + limit))
@@ -159,14 +142,7 @@ echo "storm: $changed pixels changed in one second (after $waited s of backlog)"
 
 # A sanitized build checks for leaks on its way out, slowly on a busy machine.
 xdotool windowfocus "$win" key Escape
-end=$((SECONDS + limit))
-while alive && [ $SECONDS -lt $end ]; do
-    sleep 0.1
-done
-alive && fail "boxcity still running $limit s after Escape"
-wait "$pid"
-status=$?
-pid=
+wait_exit "$limit" "boxcity still running $limit s after Escape"
 [ "$status" -eq 0 ] || fail "exit status $status after Escape"
 [ -s "$work/stderr" ] && fail "boxcity wrote to stderr"
 echo "storm: ended by Escape with status 0, stderr empty"

@@ -19,24 +19,15 @@ supp=$3
 frames=${4:-120}
 limit=${VALGRIND_TEST_LIMIT:-3000}    # seconds to wait for the frames
 
-work=$(mktemp -d)
-pid=
-cleanup() {
-    [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+work=$e2e_short
 
-fail() {
-    echo "FAIL: $*"
+e2e_on_fail() {
     if [ -s "$work/memcheck.log" ]; then
         echo "--- memcheck:"
         grep -v '^==[0-9]*== *$' "$work/memcheck.log" | tail -n 200
     fi
-    exit 1
 }
-
-alive() { kill -0 "$pid" 2>/dev/null; }
 
 count() {
     local n
@@ -44,8 +35,9 @@ count() {
     echo "${n:-0}"
 }
 
+preload=$(e2e_preload_link "$shim" framecount.so)
 start=$SECONDS
-BOXCITY_FRAME_FILE="$work/frames" LD_PRELOAD="$shim" \
+BOXCITY_FRAME_FILE="$work/frames" LD_PRELOAD="$preload" \
 valgrind --tool=memcheck --error-exitcode=97 --leak-check=full \
     --show-leak-kinds=definite --errors-for-leak-kinds=definite \
     --num-callers=40 --keep-debuginfo=yes --gen-suppressions=all \
@@ -67,14 +59,7 @@ drawn=$(count)
 echo "valgrind: $drawn frames after $((SECONDS - start)) s, sending Escape"
 
 xdotool key Escape
-for _ in $(seq 600); do
-    alive || break
-    sleep 0.5
-done
-alive && fail "boxcity still running 300 s after Escape"
-wait "$pid"
-status=$?
-pid=
+wait_exit 300 "boxcity still running 300 s after Escape"
 echo "valgrind: ended after $((SECONDS - start)) s, $(count) frames in all"
 
 # One summary per process: boxcity and any child that a library forks.

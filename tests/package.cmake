@@ -14,6 +14,6 @@ function(package_e2e name stage)
 endfunction()
 
 package_e2e(Builds build)
-package_e2e(PassesValidatorsAndLintian lint)
+package_e2e(PassesValidatorsAndLintian lint ${PROJECT_SOURCE_DIR}/LICENSE)
 package_e2e(ScreensaverDaemonShowsAndEndsIt daemon)
 package_e2e(PreviewWindowShowsTheCity preview $<TARGET_FILE:shell_xwindow>)

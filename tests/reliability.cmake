@@ -76,7 +76,8 @@ if(BOXCITY_SANITIZE)
   set(SANITIZE_ENV
     "ASAN_OPTIONS=verify_asan_link_order=0:detect_stack_use_after_return=1:strict_string_checks=1:check_initialization_order=1"
     "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
-    "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_SOURCE_DIR}/lsan.supp:print_suppressions=0")
+    # Quoted: the sanitizers split their options at spaces and colons.
+    "LSAN_OPTIONS=suppressions=\"${CMAKE_CURRENT_SOURCE_DIR}/lsan.supp\":print_suppressions=0")
   # Mesa's EGL too, which SDL loads and unloads for its offscreen driver.
   find_file(BOXCITY_EGL_MESA libEGL_mesa.so.0
     PATHS /usr/lib/${CMAKE_LIBRARY_ARCHITECTURE} /usr/lib64 /usr/lib NO_DEFAULT_PATH)

@@ -3,6 +3,7 @@
 // summary, and every kind of bad input (message, exit status, no file left).
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -30,7 +31,9 @@ using Snap = SnapRun;
 
 TEST_F(Snap, StateImageIsTheWorldAfterThatManySteps)
 {
-    ASSERT_EQ(snap("--seed 4242 --frames 0 --state %D/f0.bin").status, 0);
+    const Outcome run = snap("--seed 4242 --frames 0 --state %D/f0.bin");
+    ASSERT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "");                        // no summary unless asked for
     ASSERT_EQ(snap("--seed 4242 --frames 3 --state %D/a.bin").status, 0);
     ASSERT_EQ(snap("--seed 4242 --frames 3 --state %D/b.bin").status, 0);
     const std::string f0 = readFile(dir / "f0.bin"), a = readFile(dir / "a.bin");
@@ -50,7 +53,9 @@ TEST_F(Snap, StateImageIsTheWorldAfterThatManySteps)
 
 TEST_F(Snap, PngIsTheFrameTheProgramDraws)
 {
-    ASSERT_EQ(snap("--seed 99 --frames 40 --png %D/a.png").status, 0);
+    const Outcome run = snap("--seed 99 --frames 40 --png %D/a.png");
+    ASSERT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "");
     ASSERT_EQ(snap("--seed 99 --frames 40 --png %D/b.png").status, 0);
     EXPECT_TRUE(readFile(dir / "a.png") == readFile(dir / "b.png"));
 
@@ -75,6 +80,13 @@ TEST_F(Snap, PngIsTheFrameTheProgramDraws)
     for (size_t i = 3; i < drawn.size(); i += 4)
         drawn[i] = 255;                            // the PNG has no alpha
     EXPECT_TRUE(pixels == drawn);
+}
+
+// The README's still, made with the command it shows.
+TEST_F(Snap, ReadmeStillComesFromItsCommand)
+{
+    ASSERT_EQ(snap("--seed 42 --frames 600 --png %D/city.png").status, 0);
+    EXPECT_TRUE(readFile(dir / "city.png") == readFile(DOCS_DIR "/city.png"));
 }
 
 TEST_F(Snap, InfoIsTheDefaultAndDescribesTheWorld)
@@ -133,12 +145,16 @@ TEST_F(Snap, LateWriteFailureLeavesNothing)
         {"close", "--state", "s.bin", "Input/output error"},
         {"rename", "--state", "s.bin", "Invalid cross-device link"},
     };
+    // LD_PRELOAD splits at spaces: the library goes in through a link in the
+    // test's own folder, whose path has none.
+    const fs::path lib = base / "write_fault.so";
+    fs::create_symlink(WRITE_FAULT_LIB, lib);
     for (const auto &fault : faults) {
         SCOPED_TRACE(std::string(fault.step) + " " + fault.name);
         const Outcome run =
             snap(std::string("--seed 5 --frames 0 --info ") + fault.option + " %D/" + fault.name,
                  std::string("BOXCITY_WRITE_FAULT=") + fault.step +
-                     " LD_PRELOAD=\"${LD_PRELOAD:+$LD_PRELOAD:}" WRITE_FAULT_LIB "\"");
+                     " LD_PRELOAD=\"${LD_PRELOAD:+$LD_PRELOAD:}" + lib.string() + "\"");
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.err, "boxcity-snap: cannot write " + (dir / fault.name).string() + ": " +
                                fault.reason + "\n");
@@ -176,6 +192,7 @@ TEST_F(Snap, BadInputGetsItsMessageAndStatusAndLeavesNoFile)
         {"--frames abc", "", "--frames: 'abc' is not a number", 2},
         {"--frames 12x", "", "--frames: '12x' is not a number", 2},
         {"--seed +5", "", "--seed: '+5' is not a number", 2},
+        {"--frames ' 7'", "", "--frames: ' 7' is not a number", 2},
         {"--seed -1", "", "--seed: '-1' is negative", 2},
         {"--seed 4294967296", "", "--seed: '4294967296' is too large (at most 4294967295)", 2},
         {"--frames 18446744073709551616", "", "is too large (at most 18446744073709551615)", 2},
@@ -193,6 +210,8 @@ TEST_F(Snap, BadInputGetsItsMessageAndStatusAndLeavesNoFile)
         EXPECT_EQ(run.err.rfind("boxcity-snap: ", 0), 0u) << run.err;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_EQ(run.err.find("usage: boxcity-snap") != std::string::npos, c.status == 2);
+        // One line naming the problem; the usage line after it for arguments.
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), c.status == 2 ? 2 : 1);
         EXPECT_EQ(run.out, "");
         EXPECT_TRUE(fs::is_empty(dir));
     }

@@ -3,5 +3,5 @@
 add_executable(test_video ${CMAKE_CURRENT_SOURCE_DIR}/test_video.cpp)
 add_dependencies(test_video boxcity-snap)
 target_compile_definitions(test_video PRIVATE SNAP_BIN="$<TARGET_FILE:boxcity-snap>")
-target_link_libraries(test_video PRIVATE world sim render offscreen video GTest::gtest_main)
+target_link_libraries(test_video PRIVATE world sim render offscreen video GTest::gtest_main util)
 gtest_discover_tests(test_video)

@@ -2,6 +2,8 @@
 // The PNG carries no time or text chunks, so the same pixels always give the
 // same bytes.
 #include <png.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,13 +40,21 @@ std::string probeWritable(const std::string &path)
     struct stat st;
     if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         return cannotWrite(path, EISDIR);
+    // Interrupted between the two, the probe would leave its file behind.
+    sigset_t stops, before;
+    sigemptyset(&stops);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&stops, sig);
+    pthread_sigmask(SIG_BLOCK, &stops, &before);
     std::string tempPath;
     const int fd = createTemporary(path, tempPath);
-    if (fd < 0)
-        return cannotWrite(path, errno);
-    close(fd);
-    unlink(tempPath.c_str());
-    return "";
+    const int err = errno;
+    if (fd >= 0) {
+        close(fd);
+        unlink(tempPath.c_str());
+    }
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    return fd < 0 ? cannotWrite(path, err) : "";
 }
 
 std::string writeAtomically(const std::string &path, const std::function<bool(FILE *)> &fill)

@@ -226,12 +226,22 @@ static void release(VideoEncoder &e)
 }
 
 // The muxer reopens the file by name; it only has to exist, armed for removal.
+// The signals wait while it is created, so that none can come between the
+// file appearing and the handler knowing it.
 static std::string makeTemporary(VideoEncoder &e)
 {
+    sigset_t caught, before;
+    sigemptyset(&caught);
+    for (int sig : CAUGHT)
+        sigaddset(&caught, sig);
+    pthread_sigmask(SIG_BLOCK, &caught, &before);
     const int fd = createTemporary(e.path, e.tempPath);
+    const int err = errno;
+    if (fd >= 0)
+        armSignals(e.tempPath);
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
     if (fd < 0)
-        return cannotWrite(e.path, errno);
-    armSignals(e.tempPath);
+        return cannotWrite(e.path, err);
     close(fd);
     return "";
 }

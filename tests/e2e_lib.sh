@@ -1,0 +1,157 @@
+# shellcheck shell=bash
+# e2e_lib.sh -- what the end-to-end scripts share: failing with context,
+# clean-up on exit, bounded waits, watching the program under test, and the
+# X helpers (a private Xvfb, a window manager, the program's window, the lit
+# part of a screenshot). Source it at the top of a script:
+#
+#   . "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+#
+# Variables the scripts use:
+#   E2E_TAG        shown in failure lines as "FAIL [TAG]: ..." (unset: "FAIL: ...")
+#   pid            the program under test; killed on failure and at exit
+#   status         its exit status, set by wait_exit
+#   win            its window, set by wait_window
+#   e2e_short      a short private folder (/tmp/e2e.XXXXXX) for sockets,
+#                  runtime folders and preload links, removed at exit
+#
+# Functions:
+#   fail MESSAGE...           print the failure line, call e2e_on_fail if the
+#                             script defines it (to show logs), exit 1
+#   e2e_track PID             stop this helper process (TERM) at exit
+#   e2e_stop PID              stop a tracked helper process now
+#   alive [PID]               running and not a zombie (default: $pid)
+#   wait_until SECS MESSAGE COMMAND...
+#                             run COMMAND every 0.1 s until it succeeds; fail
+#                             with MESSAGE after SECS seconds
+#   wait_exit SECS [MESSAGE]  wait for $pid to end, set status; fail if it is
+#                             still running after SECS seconds
+#   e2e_preload_link LIB NAME make LIB loadable through LD_PRELOAD (which
+#                             splits at spaces and colons): prints a link in
+#                             $e2e_short named NAME
+#   start_x GEOMETRY          a private Xvfb on a free display, open to every
+#                             local user; exports DISPLAY
+#   stop_x                    stop it again
+#   start_wm                  openbox on $DISPLAY, waited for
+#   wait_window CLASS         the first visible window of that class, pointer
+#                             moved over it; sets win
+#   lit_box IMAGE             bounding box of the pixels that are not black,
+#                             as WxH+X+Y
+#
+# Scripts run without set -e: each check fails with its own message.
+
+e2e_helpers=()          # helper processes to stop at exit
+pid=
+status=
+win=
+e2e_x=                  # the Xvfb that start_x started
+e2e_short=$(mktemp -d /tmp/e2e.XXXXXX) || { echo "FAIL: no temporary folder"; exit 1; }
+
+e2e_cleanup() {
+    local p
+    [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
+    for p in "${e2e_helpers[@]}"; do kill -TERM "$p" 2>/dev/null; done
+    [ -n "$e2e_x" ] && kill -TERM "$e2e_x" 2>/dev/null
+    rm -rf "$e2e_short"
+}
+trap e2e_cleanup EXIT
+
+fail() {
+    echo "FAIL${E2E_TAG:+ [$E2E_TAG]}: $*"
+    [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
+    declare -F e2e_on_fail >/dev/null && e2e_on_fail
+    exit 1
+}
+
+e2e_track() {
+    e2e_helpers+=("$1")
+}
+
+e2e_stop() {
+    local p kept=()
+    kill -TERM "$1" 2>/dev/null
+    wait "$1" 2>/dev/null
+    for p in "${e2e_helpers[@]}"; do [ "$p" = "$1" ] || kept+=("$p"); done
+    e2e_helpers=("${kept[@]}")
+}
+
+# Running and not yet a zombie (a zombie still answers kill -0).
+alive() {
+    local state
+    state=$(awk '{print $3}' "/proc/${1:-$pid}/stat" 2>/dev/null) || return 1
+    [ -n "$state" ] && [ "$state" != Z ]
+}
+
+# Every wait is for a condition, bounded by the clock rather than by a count
+# of tries: on a busy machine each try takes longer and start-up is slow.
+wait_until() {
+    local end=$((SECONDS + $1)) message=$2
+    shift 2
+    until "$@"; do
+        [ "$SECONDS" -lt "$end" ] || fail "$message"
+        sleep 0.1
+    done
+}
+
+wait_exit() {
+    local end=$((SECONDS + $1))
+    while alive && [ "$SECONDS" -lt "$end" ]; do
+        sleep 0.1
+    done
+    alive && fail "${2:-still running $1 s after the stop request}"
+    wait "$pid"
+    status=$?
+    pid=
+}
+
+e2e_preload_link() {
+    ln -sf "$(readlink -f "$1")" "$e2e_short/$2" || fail "no link to $1"
+    echo "$e2e_short/$2"
+}
+
+start_x() {
+    local display=$e2e_short/display
+    exec 5>"$display"
+    Xvfb -displayfd 5 -screen 0 "$1" -ac -nolisten tcp >"$e2e_short/xvfb.log" 2>&1 &
+    e2e_x=$!
+    exec 5>&-
+    wait_until 10 "Xvfb did not start" test -s "$display"
+    export DISPLAY=:$(head -n 1 "$display")
+    unset XAUTHORITY WAYLAND_DISPLAY
+}
+
+stop_x() {
+    kill -TERM "$e2e_x" 2>/dev/null
+    wait "$e2e_x" 2>/dev/null
+    e2e_x=
+}
+
+e2e_wm_ready() {
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
+
+# openbox honours the full-screen request, as common desktops do.
+start_wm() {
+    openbox --sm-disable >"$e2e_short/openbox.log" 2>&1 &
+    e2e_track $!
+    wait_until 30 "openbox did not start" e2e_wm_ready
+}
+
+# The program's mapped window. Keys go to the window under the pointer where
+# no window manager gives the focus, so the pointer is moved over it.
+wait_window() {
+    local end=$((SECONDS + 60))
+    while [ "$SECONDS" -lt "$end" ]; do
+        win=$(xdotool search --onlyvisible --class "$1" 2>/dev/null | head -n 1)
+        if [ -n "$win" ]; then
+            xdotool mousemove 512 384
+            return 0
+        fi
+        alive || fail "ended before its window appeared"
+        sleep 0.1
+    done
+    fail "no window within 60 s"
+}
+
+lit_box() {
+    convert "$1" -threshold 0 -format %@ info: 2>/dev/null
+}
