@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # wine_fps.sh -- frames per second of boxcity.exe under Wine against the
-# Linux build, on the same virtual X server (1920x1080, openbox), taking
-# turns so that both meet the same load. Both draw through the host's Mesa,
-# whose HUD counts the buffer swaps (GALLIUM_HUD, written to files, hidden).
+# Linux build (over sdl12-compat, and over the project's own SDL 1.2 layer),
+# on the same virtual X server (1920x1080, openbox), taking turns so that
+# all meet the same load. All three draw through the host's Mesa, whose HUD
+# counts the buffer swaps (GALLIUM_HUD, written to files, hidden).
 #
 # usage: bench/wine_fps.sh [SECONDS] [ROUNDS]    (defaults 20 and 2)
 # after scripts/setup and scripts/build-windows; run from the source folder.
@@ -34,15 +35,16 @@ run() {
 }
 for ((round = 1; round <= rounds; round++)); do
     run linux "$linux"
+    run layer "$layer"
     run wine wine "$exe"
 done
 kill "$wm"
 EOF
-work=$work secs=$secs rounds=$rounds linux=$PWD/build/boxcity exe=$PWD/build-windows/boxcity.exe \
+work=$work secs=$secs rounds=$rounds linux=$PWD/build/boxcity layer=$PWD/build/sdl12/boxcity exe=$PWD/build-windows/boxcity.exe \
     xvfb-run -a -s "-screen 0 1920x1080x24" bash "$work/run.sh"
 
 # Median of the once-a-second rates, the first five seconds (start-up) left out.
-for name in linux wine; do
+for name in linux layer wine; do
     for f in "$work"/$name.*/fps; do tail -n +6 "$f"; done | sort -n | awk -v n="$name" '
         { v[++c] = $1 }
         END {
