@@ -11,6 +11,6 @@ extern "C" int SDL_main(int argc, char *argv[]);  // start-up and frame loop
 int HandleEvent(SDL_Event *event);    // 1 for a stop request, else 0
 // Takes every pending event from poll; 1 when any of them asked to stop.
 int drainEvents(int (*poll)(SDL_Event *), SDL_Event *event);
-// On X11: from now on, the window vanishing under us is a stop request.
+// From now on, the window vanishing under us is a stop request (X11, Windows).
 void watchWindow(void);
 int windowLost(void);                 // 1 once the window has been taken away
