@@ -9,6 +9,9 @@ extern SDL_Surface *surface;          // the video surface, set at start-up
 extern "C" int SDL_main(int argc, char *argv[]);  // start-up and frame loop
 [[noreturn]] void Quit(int returnCode);           // shut SDL down and exit
 int HandleEvent(SDL_Event *event);    // 1 for a stop request, else 0
+// The rules the frame loop applies to each event: HandleEvent, unless the
+// program chose others before SDL_main (the Windows screensaver does).
+extern int (*eventHandler)(SDL_Event *event);
 // Takes every pending event from poll; 1 when any of them asked to stop.
 int drainEvents(int (*poll)(SDL_Event *), SDL_Event *event);
 // On X11: from now on, the window vanishing under us is a stop request.

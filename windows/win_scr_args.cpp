@@ -5,7 +5,7 @@
 // worth naming, since a screensaver has no console to print help on.
 #include <cctype>
 
-#include "win_scr_args.h"
+#include "win_scr.h"
 
 // ---- constants ----
 

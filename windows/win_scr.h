@@ -1,6 +1,9 @@
-// win_scr_args.h -- the command line of boxcity.scr: what Windows passes a
-// screensaver (run it, preview it in a window, show its settings).
+// win_scr.h -- boxcity.scr, the Windows screensaver: its command line (what
+// Windows passes a screensaver: run it, preview it in a window, show its
+// settings) and the input that ends it.
 #pragma once
+
+#include <SDL.h>
 
 #include <cstdint>
 #include <string>
@@ -29,3 +32,10 @@ struct ScrParse {
 ScrParse parseScrArgs(int argc, char **argv, ScrOptions &opts);
 // A window handle as Windows writes it: decimal, or 0x hexadecimal, not 0.
 bool parseScrWindow(const char *text, uint64_t &window);
+
+// The frame loop's event rules (see eventHandler in app.h), 1 to stop.
+// Running: any key, mouse button or mouse movement beyond a few pixels, so
+// that the user gets the desktop back at once.
+int scrSaverEvent(SDL_Event *event);
+// Previewing: only a quit request; the window going away ends it too.
+int scrPreviewEvent(SDL_Event *event);

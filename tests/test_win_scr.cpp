@@ -1,11 +1,14 @@
-// test_win_scr_args.cpp -- boxcity.scr's command line: every form Windows or
-// a person may use, and each malformed one with the problem it names.
+// test_win_scr.cpp -- boxcity.scr: every form of command line Windows or a
+// person may use, each malformed one with the problem it names, and the
+// input that ends the running screensaver.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
-#include "win_scr_args.h"
+#include "app.h"
+#include "win_scr.h"
 
 namespace {
 
@@ -78,6 +81,70 @@ TEST(ScrArgs, MalformedNamesTheProblem)
     EXPECT_EQ(parse({"/s", "now"}).parse.problem, "unexpected argument 'now'");
     EXPECT_EQ(parse({"now"}).parse.problem,
               "unexpected argument 'now' (expected /s, /p HWND or /c)");
+}
+
+SDL_Event event(Uint8 type, int x = 0, int y = 0)
+{
+    SDL_Event e;
+    std::memset(&e, 0, sizeof e);
+    e.type = type;
+    if (type == SDL_MOUSEMOTION) {
+        e.motion.x = (Uint16)x;
+        e.motion.y = (Uint16)y;
+    } else if (type == SDL_KEYDOWN || type == SDL_KEYUP) {
+        e.key.keysym.sym = SDLK_a;
+    }
+    return e;
+}
+
+int saver(SDL_Event e) { return scrSaverEvent(&e); }
+
+// The reference position is set once per process; no other test moves it.
+TEST(ScrInput, SaverEndsOnAnyInputButATremble)
+{
+    for (Uint8 type : {SDL_ACTIVEEVENT, SDL_KEYUP, SDL_MOUSEBUTTONUP, SDL_VIDEOEXPOSE})
+        EXPECT_EQ(saver(event(type)), 0) << "type " << (int)type;
+    // The first position is only where the pointer rests, however far out.
+    EXPECT_EQ(saver(event(SDL_MOUSEMOTION, 900, 700)), 0);
+    for (int d : {-4, 4})
+        EXPECT_EQ(saver(event(SDL_MOUSEMOTION, 900 + d, 700 - d)), 0) << d;
+    EXPECT_EQ(saver(event(SDL_MOUSEMOTION, 905, 700)), 1);
+    EXPECT_EQ(saver(event(SDL_MOUSEMOTION, 900, 695)), 1);
+    for (Uint8 type : {SDL_KEYDOWN, SDL_MOUSEBUTTONDOWN, SDL_QUIT})
+        EXPECT_EQ(saver(event(type)), 1) << "type " << (int)type;
+}
+
+TEST(ScrInput, PreviewEndsOnlyOnQuit)
+{
+    for (Uint8 type : {SDL_KEYDOWN, SDL_MOUSEBUTTONDOWN, SDL_MOUSEMOTION}) {
+        SDL_Event e = event(type, 500, 500);
+        EXPECT_EQ(scrPreviewEvent(&e), 0) << "type " << (int)type;
+    }
+    SDL_Event quit = event(SDL_QUIT);
+    EXPECT_EQ(scrPreviewEvent(&quit), 1);
+}
+
+// The program's choice is what the frame loop's drain applies.
+std::vector<SDL_Event> queue;
+int fakePoll(SDL_Event *e)
+{
+    if (queue.empty())
+        return 0;
+    *e = queue.front();
+    queue.erase(queue.begin());
+    return 1;
+}
+
+TEST(ScrInput, FrameLoopAppliesTheChosenRules)
+{
+    SDL_Event e;
+    eventHandler = scrSaverEvent;
+    queue = {event(SDL_ACTIVEEVENT), event(SDL_MOUSEBUTTONDOWN), event(SDL_KEYUP)};
+    EXPECT_EQ(drainEvents(fakePoll, &e), 1);
+    eventHandler = scrPreviewEvent;
+    queue = {event(SDL_KEYDOWN)};
+    EXPECT_EQ(drainEvents(fakePoll, &e), 0);
+    eventHandler = HandleEvent;
 }
 
 }  // namespace
