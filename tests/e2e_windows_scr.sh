@@ -48,12 +48,22 @@ fail() {
 }
 
 # Started from a folder of its own, where the entry glue's stdout.txt and
-# stderr.txt would land.
+# stderr.txt would land. Wine's message-box channel traces the text of each
+# box into wine.log.
 start() {
     rm -rf "$work/run"
     mkdir -p "$work/run"
-    (cd "$work/run" && exec wine "$scr" "$@") >"$work/wine.log" 2>&1 &
+    (cd "$work/run" && WINEDEBUG=-all,+msgbox exec wine "$scr" "$@") >"$work/wine.log" 2>&1 &
     pid=$!
+}
+
+# A message box with TEXT in it, closed with its OK button (the Return key
+# sent to it: with no window manager it need not have the focus).
+answer_box() {
+    local box
+    box=$(wait_named boxcity) || return 1
+    grep -qF "$1" "$work/wine.log" || { fail "the box does not say '$1'"; return 1; }
+    xdotool key --window "$box" Return 2>/dev/null
 }
 
 alive() {
@@ -181,23 +191,21 @@ scenario_saver-key() {
 # The settings dialog starts it with /c (here with a window handle, as
 # Windows sends it) or with nothing: a message box either way, ended by OK.
 scenario_configure() {
-    local box
     for args in "/c:65548" ""; do
         # shellcheck disable=SC2086
         start $args
-        box=$(wait_named boxcity) || return 1
-        xdotool mousemove --window "$box" 10 10 click 1 2>/dev/null
-        xdotool key --window "$box" Return
+        answer_box "boxcity has no settings." || return 1
         expect_status 0 30 || return 1
     done
 }
 
+# What was wrong, in the box and in stderr.txt.
 scenario_bad-option() {
-    local box
-    start /x
-    box=$(wait_named boxcity) || return 1
-    xdotool key --window "$box" Return
-    expect_status 2 30
+    start /p:12x
+    answer_box "'12x' is not a window handle" || return 1
+    expect_status 2 30 || return 1
+    grep -qF "'12x' is not a window handle" "$work/run/stderr.txt" ||
+        { fail "stderr.txt does not name the problem"; return 1; }
 }
 
 # Drawn into a child of a window the helper made, it ends when that window
