@@ -6,7 +6,10 @@
 
 extern SDL_Surface *surface;          // the video surface, set at start-up
 
-extern "C" int SDL_main(int argc, char *argv[]);  // start-up and frame loop
+// Each program's own start (boxcity's in a_entry.cpp); SDL 1.2's entry
+// glue calls it on platforms that have one.
+extern "C" int SDL_main(int argc, char *argv[]);
+[[noreturn]] void runCity(void);      // start-up, then the frame loop until a stop
 [[noreturn]] void Quit(int returnCode);           // shut SDL down and exit
 int HandleEvent(SDL_Event *event);    // 1 for a stop request, else 0
 // The rules the frame loop applies to each event: HandleEvent, unless the
