@@ -48,13 +48,23 @@ fail() {
 }
 
 # Started from a folder of its own, where the entry glue's stdout.txt and
-# stderr.txt would land. Wine's message-box channel traces the text of each
-# box into wine.log.
+# stderr.txt would land. Wine traces into wine.log the text of each message
+# box and (in channels=+win) each window created.
+channels=
 start() {
     rm -rf "$work/run"
     mkdir -p "$work/run"
-    (cd "$work/run" && WINEDEBUG=-all,+msgbox exec wine "$scr" "$@") >"$work/wine.log" 2>&1 &
+    (cd "$work/run" && WINEDEBUG=-all,+msgbox$channels exec wine "$scr" "$@") >"$work/wine.log" 2>&1 &
     pid=$!
+}
+
+# A normal run leaves neither of the entry glue's files behind.
+expect_no_files() {
+    local f
+    for f in stdout.txt stderr.txt; do
+        [ -e "$work/run/$f" ] && { fail "left $f behind"; return 1; }
+    done
+    return 0
 }
 
 # A message box with TEXT in it, closed with its OK button (the Return key
@@ -176,7 +186,7 @@ scenario_saver-mouse() {
     sleep 1
     alive || { fail "ended on a two-pixel tremble"; return 1; }
     for x in 520 560 620; do xdotool mousemove "$x" 400; sleep 0.1; done
-    expect_status 0 30
+    expect_status 0 30 && expect_no_files
 }
 
 scenario_saver-key() {
@@ -185,7 +195,7 @@ scenario_saver-key() {
     xdotool mousemove 512 384
     sleep 1
     xdotool key space
-    expect_status 0 30
+    expect_status 0 30 && expect_no_files
 }
 
 # The settings dialog starts it with /c (here with a window handle, as
@@ -208,27 +218,32 @@ scenario_bad-option() {
         { fail "stderr.txt does not name the problem"; return 1; }
 }
 
-# Drawn into a child of a window the helper made, it ends when that window
-# is destroyed. Whether the picture reaches the window Wine cannot show.
+# Drawn into a child window that covers the window the helper made (as Wine
+# records its creation), it runs until that window is destroyed, then ends
+# with 0. Whether the picture reaches the window Wine cannot show.
 scenario_preview() {
-    local fifo=$work/helper.in hwnd hpid
+    local fifo=$work/helper.in line hwnd size hpid
     mkfifo "$fifo"
     exec 3<>"$fifo"
     wine "$helper" <"$fifo" >"$work/helper.log" 2>&1 &
     hpid=$!
     for _ in $(seq 200); do
-        hwnd=$(head -n 1 "$work/helper.log" 2>/dev/null | tr -d '\r')
-        [ -n "$hwnd" ] && break
+        line=$(head -n 1 "$work/helper.log" 2>/dev/null | tr -d '\r')
+        [ -n "$line" ] && break
         sleep 0.3
     done
-    [[ "$hwnd" =~ ^[0-9]+$ ]] || { fail "helper printed no window handle"; return 1; }
-    start /p "$hwnd"
+    read -r hwnd size <<<"$line"
+    [[ "$hwnd" =~ ^[0-9]+$ && "$size" =~ ^[0-9]+x[0-9]+$ ]] ||
+        { fail "helper printed no window handle and size: '$line'"; return 1; }
+    channels=,+win start /p "$hwnd"
     sleep 10
     alive || { fail "ended while its window was still there"; wait "$pid"; pid=; return 1; }
+    grep -Eq "L\"boxcity-preview\" .* 0,0 $size parent=0*$(printf '%x' "$hwnd") " "$work/wine.log" ||
+        { fail "no child window of $size in window $hwnd"; return 1; }
     echo >&3                       # the helper destroys its window
     wait "$hpid" || { fail "helper status $?"; return 1; }
     exec 3>&-
-    expect_status 0 30
+    expect_status 0 30 && expect_no_files
 }
 
 # ---- main ----

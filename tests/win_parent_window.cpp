@@ -1,7 +1,8 @@
 // win_parent_window.cpp -- a stand-in for the screensaver settings dialog in
 // the Windows tests: it opens a top-level window, prints its handle (decimal,
-// as Windows passes it to "boxcity.scr /p"), and destroys the window when a
-// line arrives on stdin, or after SECONDS if given. It then exits with 0.
+// as Windows passes it to "boxcity.scr /p") and its client area (WxH), and
+// destroys the window when a line arrives on stdin, or after SECONDS if
+// given. It then exits with 0.
 #include <windows.h>
 
 #include <cstdio>
@@ -52,7 +53,10 @@ int main(int argc, char *argv[])
                                 240, nullptr, nullptr, windowClass.hInstance, nullptr);
     if (!window)
         return 1;
-    printf("%llu\n", (unsigned long long)(UINT_PTR)window);
+    RECT area;
+    GetClientRect(window, &area);
+    printf("%llu %ldx%ld\n", (unsigned long long)(UINT_PTR)window, area.right - area.left,
+           area.bottom - area.top);
     fflush(stdout);
 
     if (argc > 1)
