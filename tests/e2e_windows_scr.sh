@@ -157,6 +157,8 @@ scenario_install() {
         [ -s "$f" ] || { fail "not installed: ${f#"$drive"/}"; return 1; }
     done
     cmp -s "$scr" "$drive/windows/system32/boxcity.scr" || { fail "boxcity.scr differs"; return 1; }
+    grep -aq 'boxcity\\boxcity.exe' "$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/boxcity.lnk" ||
+        { fail "the Start-menu entry does not start boxcity.exe"; return 1; }
     entry=$(wine reg query "$uninstall_key" 2>/dev/null | tr -d '\r')
     for value in "DisplayName +REG_SZ +boxcity$" "DisplayVersion +REG_SZ +[0-9]" \
                  "Publisher +REG_SZ +." "UninstallString +REG_SZ +\"C:.Program Files.boxcity.uninstall.exe\"$" \
@@ -211,13 +213,18 @@ scenario_configure() {
     done
 }
 
-# What was wrong, in the box and in stderr.txt.
+# What was wrong, in the box and in stderr.txt. A well-formed handle of no
+# window is no mistake in the command line, but nothing to draw in.
 scenario_bad-option() {
     start /p:12x
     answer_box "'12x' is not a window handle" || return 1
     expect_status 2 30 || return 1
     grep -qF "'12x' is not a window handle" "$work/run/stderr.txt" ||
         { fail "stderr.txt does not name the problem"; return 1; }
+    start /p 4026531839
+    expect_status 1 30 || return 1
+    grep -qF "window 4026531839 does not exist" "$work/run/stderr.txt" ||
+        { fail "stderr.txt does not say the window is missing"; return 1; }
 }
 
 # Drawn into a child window that covers the window the helper made (as Wine
