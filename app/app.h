@@ -13,10 +13,10 @@ extern "C" int SDL_main(int argc, char *argv[]);
 [[noreturn]] void Quit(int returnCode);           // shut SDL down and exit
 int HandleEvent(SDL_Event *event);    // 1 for a stop request, else 0
 // The rules the frame loop applies to each event: HandleEvent, unless the
-// program chose others before SDL_main (the Windows screensaver does).
+// program chose others before runCity (the Windows screensaver does).
 extern int (*eventHandler)(SDL_Event *event);
 // Takes every pending event from poll; 1 when any of them asked to stop.
 int drainEvents(int (*poll)(SDL_Event *), SDL_Event *event);
-// On X11: from now on, the window vanishing under us is a stop request.
+// From now on, the window vanishing under us is a stop request (X11, Windows).
 void watchWindow(void);
 int windowLost(void);                 // 1 once the window has been taken away

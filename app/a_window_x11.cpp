@@ -1,4 +1,4 @@
-// a_x11.cpp -- a window taken away by its owner is a normal end. A
+// a_window_x11.cpp -- X11: a window taken away by its owner is a normal end. A
 // screensaver daemon or a foreign embedder may destroy the window while a
 // frame is still being presented into it; Xlib's default error handler would
 // then print the error and end the process with status 1. Errors about our

@@ -1,0 +1,30 @@
+# sdl12.cmake -- the project's SDL 1.2 layer (windows/sdl12), which
+# boxcity.exe is built with, held to what Debian's sdl12-compat does: the
+# shell's end-to-end scenarios that do not depend on sdl12-compat's own
+# messages, once more against build/sdl12/boxcity.
+if(NOT TARGET boxcity-sdl12)
+  return()
+endif()
+
+function(sdl12_e2e name scenario)
+  add_test(NAME E2E.Sdl12.${name}
+           COMMAND ${ARGN} bash ${SHELL_E2E} ${scenario} $<TARGET_FILE:boxcity-sdl12>
+                   ${CMAKE_CURRENT_BINARY_DIR}/sdl12 ${SDL12_HELPER})
+  set_tests_properties(E2E.Sdl12.${name} PROPERTIES TIMEOUT 300)
+endfunction()
+file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/sdl12)
+
+set(SDL12_HELPER "")
+sdl12_e2e(EscapeEndsCleanly escape ${SHELL_XVFB})
+sdl12_e2e(SigtermEndsCleanly sigterm ${SHELL_XVFB})
+sdl12_e2e(ScreenshotShowsCityAndClouds screenshot ${SHELL_XVFB})
+sdl12_e2e(DesktopWithWindowManagerLetterboxes desktop ${XVFB_RUN} -a -s "-screen 0 1920x1080x24")
+set(SDL12_HELPER $<TARGET_FILE:shell_xclose>)
+sdl12_e2e(WindowCloseEndsCleanly close ${SHELL_XVFB})
+set(SDL12_HELPER $<TARGET_FILE:shell_xwindow>)
+sdl12_e2e(ForeignWindowGoneEndsCleanly window-gone ${SHELL_XVFB})
+
+add_test(NAME E2E.Sdl12.Storm
+  COMMAND ${XVFB_RUN} -a -s "-screen 0 1024x768x16" ${CMAKE_CURRENT_SOURCE_DIR}/e2e_storm.sh
+          $<TARGET_FILE:boxcity-sdl12> 10)
+set_tests_properties(E2E.Sdl12.Storm PROPERTIES TIMEOUT 300)

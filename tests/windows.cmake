@@ -1,0 +1,17 @@
+# windows.cmake -- boxcity.exe under Wine on a virtual X display, from the
+# Windows build (scripts/test-windows): what a Windows user sees and the
+# files the program leaves. The runs share the build's Wine prefix and end
+# its wineserver, so they take turns.
+find_program(XVFB_RUN xvfb-run REQUIRED)
+function(windows_e2e name scenario)
+  add_test(NAME E2E.Windows.${name}
+           COMMAND ${ARGN} bash ${CMAKE_CURRENT_LIST_DIR}/e2e_windows.sh ${scenario}
+                   $<TARGET_FILE:boxcity> ${BOXCITY_WINEPREFIX} ${PROJECT_BINARY_DIR})
+  set_tests_properties(E2E.Windows.${name} PROPERTIES TIMEOUT 300 RESOURCE_LOCK wineprefix)
+endfunction()
+
+set(DESKTOP ${XVFB_RUN} -a -s "-screen 0 1920x1080x24")
+windows_e2e(DesktopLetterboxesAndEscapeEnds desktop ${DESKTOP})
+windows_e2e(AltF4Ends close ${DESKTOP})
+windows_e2e(NoOpenGLFailsInStderrTxt no-gl ${XVFB_RUN} -a -s "-screen 0 1920x1080x24 -extension GLX")
+windows_e2e(NoDisplayFailsInStderrTxt no-display)

@@ -1,0 +1,23 @@
+// sdl12_local.h -- what the SDL 1.2 layer's video and event halves share.
+// Included after the layer's public headers and before SDL 2's own.
+#pragma once
+
+#define SDL12_LAYER
+#include "SDL.h"
+#include "SDL_syswm.h"
+
+#define SDL_MAIN_HANDLED  // the program has its own entry; SDL 2 must not rename main
+#include <SDL2/SDL.h>
+
+// ---- types ----
+
+// Where the picture lies on the window: the letterbox, in window coordinates.
+struct Sdl12Picture {
+    int x, y, w, h;     // the scaled picture
+    int width, height;  // the mode's own size
+};
+
+// ---- globals ----
+
+extern SDL_Window *sdl12Window;     // the video mode's window, or null
+extern Sdl12Picture sdl12Picture;   // updated at every buffer swap

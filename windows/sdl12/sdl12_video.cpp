@@ -1,0 +1,356 @@
+// sdl12_video.cpp -- the SDL 1.2 layer's video half: start-up, the OpenGL
+// video mode, the buffer swap, window-manager information and errors.
+//
+// A full-screen mode is the desktop itself, as with Debian's sdl12-compat:
+// the program draws its width x height picture into a framebuffer object of
+// that size, and every swap blits it onto the window scaled to fill the
+// height (or width) and centred, the bars around it black. A driver without
+// framebuffer objects gets the screen switched to the mode's own size instead.
+#include <cstdarg>
+#include <cstdio>
+#include <cstdint>
+
+#include "sdl12_local.h"
+
+#include <SDL2/SDL_opengl.h>
+#include <SDL2/SDL_syswm.h>
+
+// ---- types ----
+
+// The framebuffer object the program draws into, and the GL entry points
+// that handle it (core, ARB or EXT, whichever the driver has).
+struct Scaler {
+    GLuint framebuffer, colour, depth;  // 0: drawing straight to the window
+    PFNGLGENFRAMEBUFFERSPROC genFramebuffers;
+    PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers;
+    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer;
+    PFNGLGENRENDERBUFFERSPROC genRenderbuffers;
+    PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers;
+    PFNGLBINDRENDERBUFFERPROC bindRenderbuffer;
+    PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage;
+    PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer;
+    PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus;
+    PFNGLBLITFRAMEBUFFERPROC blitFramebuffer;
+};
+
+// ---- globals ----
+
+SDL_Window *sdl12Window = nullptr;
+Sdl12Picture sdl12Picture;
+
+static SDL_GLContext context = nullptr;
+static Scaler scaler;
+static int swapControl = -1;  // SDL_GL_SWAP_CONTROL as asked, -1: not asked
+static sdl12::SDL_PixelFormat screenFormat;
+static sdl12::SDL_Surface screen;
+static sdl12::SDL_PixelFormat desktopFormat;
+static sdl12::SDL_VideoInfo videoInfo;
+
+// ---- functions ----
+
+// The picture's place in an output of outW x outH: as large as fits with
+// its own shape, centred.
+static void letterbox(int outW, int outH, int *x, int *y, int *w, int *h)
+{
+    int width = sdl12Picture.width, height = sdl12Picture.height;
+    if ((int64_t)outW * height > (int64_t)outH * width) {
+        *h = outH;
+        *w = (int)(((int64_t)outH * width + height / 2) / height);
+    } else {
+        *w = outW;
+        *h = (int)(((int64_t)outW * height + width / 2) / width);
+    }
+    *x = (outW - *w) / 2;
+    *y = (outH - *h) / 2;
+}
+
+template <typename F> static bool load(F *entry, const char *name, const char *suffix)
+{
+    char full[64];
+    snprintf(full, sizeof full, "%s%s", name, suffix);
+    *entry = (F)SDL_GL_GetProcAddress(full);
+    return *entry != nullptr;
+}
+
+static bool loadScaler(const char *suffix)
+{
+    return load(&scaler.genFramebuffers, "glGenFramebuffers", suffix) &&
+           load(&scaler.deleteFramebuffers, "glDeleteFramebuffers", suffix) &&
+           load(&scaler.bindFramebuffer, "glBindFramebuffer", suffix) &&
+           load(&scaler.genRenderbuffers, "glGenRenderbuffers", suffix) &&
+           load(&scaler.deleteRenderbuffers, "glDeleteRenderbuffers", suffix) &&
+           load(&scaler.bindRenderbuffer, "glBindRenderbuffer", suffix) &&
+           load(&scaler.renderbufferStorage, "glRenderbufferStorage", suffix) &&
+           load(&scaler.framebufferRenderbuffer, "glFramebufferRenderbuffer", suffix) &&
+           load(&scaler.checkFramebufferStatus, "glCheckFramebufferStatus", suffix) &&
+           load(&scaler.blitFramebuffer, "glBlitFramebuffer", suffix);
+}
+
+// A width x height colour and depth target for the program to draw into,
+// bound in place of the window's. False where the driver cannot.
+static bool startScaler(int width, int height)
+{
+    bool core = SDL_GL_ExtensionSupported("GL_ARB_framebuffer_object");
+    bool ext = SDL_GL_ExtensionSupported("GL_EXT_framebuffer_object") &&
+               SDL_GL_ExtensionSupported("GL_EXT_framebuffer_blit");
+    if (!(core && loadScaler("")) && !(ext && loadScaler("EXT")))
+        return false;
+    scaler.genFramebuffers(1, &scaler.framebuffer);
+    scaler.bindFramebuffer(GL_FRAMEBUFFER, scaler.framebuffer);
+    scaler.genRenderbuffers(1, &scaler.colour);
+    scaler.bindRenderbuffer(GL_RENDERBUFFER, scaler.colour);
+    scaler.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    scaler.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, scaler.colour);
+    scaler.genRenderbuffers(1, &scaler.depth);
+    scaler.bindRenderbuffer(GL_RENDERBUFFER, scaler.depth);
+    scaler.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
+    scaler.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, scaler.depth);
+    scaler.bindRenderbuffer(GL_RENDERBUFFER, 0);
+    if (scaler.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE)
+        return true;
+    scaler.bindFramebuffer(GL_FRAMEBUFFER, 0);
+    scaler.deleteFramebuffers(1, &scaler.framebuffer);
+    scaler.deleteRenderbuffers(1, &scaler.colour);
+    scaler.deleteRenderbuffers(1, &scaler.depth);
+    scaler = Scaler();
+    return false;
+}
+
+// Without a framebuffer object: the screen itself switched to the mode's
+// size, as SDL 1.2 did. Where that fails the picture stays unscaled.
+static void switchScreen(int width, int height)
+{
+    SDL_DisplayMode mode = {SDL_PIXELFORMAT_UNKNOWN, width, height, 0, nullptr};
+    SDL_SetWindowSize(sdl12Window, width, height);
+    if (SDL_SetWindowDisplayMode(sdl12Window, &mode) == 0)
+        SDL_SetWindowFullscreen(sdl12Window, SDL_WINDOW_FULLSCREEN);
+}
+
+// Whether the video driver can open a window at all (a hidden one, 1x1).
+static bool windowsOpen(void)
+{
+    SDL_Window *probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
+    if (probe)
+        SDL_DestroyWindow(probe);
+    return probe != nullptr;
+}
+
+// A mode that failed although plain windows open: the display has no OpenGL,
+// which the user can act on; SDL's own text says it less plainly.
+static void explainFailure(void)
+{
+    char reason[256];
+    snprintf(reason, sizeof reason, "%s", ::SDL_GetError());
+    if (windowsOpen())
+        ::SDL_SetError("this display offers no OpenGL (%s); a graphics driver with OpenGL is needed",
+                       reason);
+    else
+        ::SDL_SetError("%s", reason);
+}
+
+static void closeMode(void)
+{
+    if (context && scaler.framebuffer) {
+        scaler.bindFramebuffer(GL_FRAMEBUFFER, 0);
+        scaler.deleteFramebuffers(1, &scaler.framebuffer);
+        scaler.deleteRenderbuffers(1, &scaler.colour);
+        scaler.deleteRenderbuffers(1, &scaler.depth);
+    }
+    scaler = Scaler();
+    if (context)
+        SDL_GL_DeleteContext(context);
+    context = nullptr;
+    if (sdl12Window)
+        SDL_DestroyWindow(sdl12Window);
+    sdl12Window = nullptr;
+}
+
+namespace sdl12 {
+
+int SDL_Init(Uint32 flags)
+{
+    if (::SDL_Init(flags & SDL_INIT_VIDEO) < 0)
+        return -1;
+#ifdef _WIN32
+    // Without a desktop to open windows on (Wine without an X display) SDL 2
+    // starts all the same, and only the video mode fails, with a stray
+    // system error as its reason.
+    if ((flags & SDL_INIT_VIDEO) && !windowsOpen()) {
+        ::SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        ::SDL_SetError("no display found (no window can be opened; under Wine, DISPLAY must "
+                       "name an X server that can be opened)");
+        return -1;
+    }
+#endif
+    return 0;
+}
+
+void SDL_Quit(void)
+{
+    closeMode();
+    ::SDL_Quit();
+}
+
+const char *SDL_GetError(void)
+{
+    return ::SDL_GetError();
+}
+
+void SDL_SetError(const char *format, ...)
+{
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    ::SDL_SetError("%s", text);
+}
+
+char *SDL_VideoDriverName(char *buffer, int size)
+{
+    const char *name = SDL_GetCurrentVideoDriver();
+    if (!name || size <= 0)
+        return nullptr;
+    snprintf(buffer, (size_t)size, "%s", name);
+    return buffer;
+}
+
+const SDL_VideoInfo *SDL_GetVideoInfo(void)
+{
+    SDL_DisplayMode desktop;
+    if (!SDL_WasInit(SDL_INIT_VIDEO) || SDL_GetDesktopDisplayMode(0, &desktop) != 0)
+        return nullptr;
+    desktopFormat.BitsPerPixel = (Uint8)SDL_BITSPERPIXEL(desktop.format);
+    desktopFormat.BytesPerPixel = (Uint8)SDL_BYTESPERPIXEL(desktop.format);
+    videoInfo = SDL_VideoInfo();
+    videoInfo.wm_available = 1;
+    videoInfo.vfmt = &desktopFormat;
+    videoInfo.current_w = desktop.w;
+    videoInfo.current_h = desktop.h;
+    return &videoInfo;
+}
+
+int SDL_GL_SetAttribute(SDL_GLattr attribute, int value)
+{
+    if (attribute == SDL_GL_SWAP_CONTROL) {
+        swapControl = value;
+        return 0;
+    }
+    if (attribute < SDL_GL_RED_SIZE || attribute > SDL_GL_ACCELERATED_VISUAL) {
+        ::SDL_SetError("Unknown OpenGL attribute %d", (int)attribute);
+        return -1;
+    }
+    // SDL 2 numbers these attributes as SDL 1.2 did.
+    return ::SDL_GL_SetAttribute((::SDL_GLattr)attribute, value);
+}
+
+SDL_Surface *SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags)
+{
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) {
+        ::SDL_SetError("Video subsystem has not been initialized");
+        return nullptr;
+    }
+    if (!(flags & SDL_OPENGL)) {
+        ::SDL_SetError("only OpenGL video modes are available");
+        return nullptr;
+    }
+    if (width <= 0 || height <= 0) {
+        ::SDL_SetError("Invalid video mode size %dx%d", width, height);
+        return nullptr;
+    }
+    closeMode();
+    sdl12Picture = Sdl12Picture{0, 0, width, height, width, height};
+
+    // A window handed over by an embedding program (a screensaver preview).
+    const char *foreign = SDL_getenv("SDL_WINDOWID");
+    bool fullscreen = (flags & SDL_FULLSCREEN) != 0;
+    if (foreign && *foreign) {
+        SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
+        sdl12Window = SDL_CreateWindowFrom((void *)(uintptr_t)SDL_strtoull(foreign, nullptr, 0));
+    } else {
+        Uint32 windowFlags = SDL_WINDOW_OPENGL | (fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        sdl12Window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+                                       height, windowFlags);
+    }
+    if (!sdl12Window) {
+        explainFailure();
+        return nullptr;
+    }
+    context = SDL_GL_CreateContext(sdl12Window);
+    if (!context) {
+        closeMode();
+        explainFailure();
+        return nullptr;
+    }
+    if (swapControl >= 0)
+        SDL_GL_SetSwapInterval(swapControl);
+    if (!startScaler(width, height) && fullscreen && !(foreign && *foreign))
+        switchScreen(width, height);
+
+    screenFormat.BitsPerPixel = (Uint8)(bpp > 0 ? bpp : 16);
+    screenFormat.BytesPerPixel = (Uint8)((screenFormat.BitsPerPixel + 7) / 8);
+    screen = SDL_Surface();
+    screen.flags = SDL_OPENGL | (flags & SDL_FULLSCREEN);
+    screen.format = &screenFormat;
+    screen.w = width;
+    screen.h = height;
+    return &screen;
+}
+
+void SDL_Delay(Uint32 ms)
+{
+    ::SDL_Delay(ms);
+}
+
+void SDL_GL_SwapBuffers(void)
+{
+    if (!sdl12Window)
+        return;
+    if (!scaler.framebuffer) {
+        SDL_GL_SwapWindow(sdl12Window);
+        return;
+    }
+    int outW, outH, x, y, w, h;
+    SDL_GL_GetDrawableSize(sdl12Window, &outW, &outH);
+    letterbox(outW, outH, &x, &y, &w, &h);
+
+    // The bars: black whatever the program's clear colour.
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    scaler.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    scaler.blitFramebuffer(0, 0, sdl12Picture.width, sdl12Picture.height, x, y, x + w, y + h,
+                           GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    SDL_GL_SwapWindow(sdl12Window);
+    scaler.bindFramebuffer(GL_FRAMEBUFFER, scaler.framebuffer);
+
+    // The same place in window coordinates, for the mouse (y from the top).
+    int windowW, windowH;
+    SDL_GetWindowSize(sdl12Window, &windowW, &windowH);
+    letterbox(windowW, windowH, &sdl12Picture.x, &sdl12Picture.y, &sdl12Picture.w,
+              &sdl12Picture.h);
+}
+
+int SDL_GetWMInfo(SDL_SysWMinfo *info)
+{
+    ::SDL_SysWMinfo wm;
+    SDL_VERSION(&wm.version);
+    if (!sdl12Window || !SDL_GetWindowWMInfo(sdl12Window, &wm))
+        return -1;
+#ifdef _WIN32
+    info->window = wm.info.win.window;
+    info->hglrc = (HGLRC)context;
+    return 1;
+#else
+    if (wm.subsystem != ::SDL_SYSWM_X11)
+        return 0;
+    info->subsystem = sdl12::SDL_SYSWM_X11;
+    info->info.x11.display = wm.info.x11.display;
+    info->info.x11.window = wm.info.x11.window;
+    return 1;
+#endif
+}
+
+} // namespace sdl12
