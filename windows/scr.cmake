@@ -12,6 +12,4 @@ if(WIN32)
   target_link_libraries(boxcity-scr PRIVATE scr app)
   set_target_properties(boxcity-scr PROPERTIES OUTPUT_NAME boxcity SUFFIX .scr
                         RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
-  # The tests' stand-in for the settings dialog that /p draws into.
-  add_executable(win_parent_window ${PROJECT_SOURCE_DIR}/tests/win_parent_window.cpp)
 endif()
