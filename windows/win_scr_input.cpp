@@ -1,8 +1,11 @@
 // win_scr_input.cpp -- when boxcity.scr ends. On Windows no daemon watches
 // the user: a running screensaver must itself give the desktop back at the
-// first sign of them. A mouse that merely trembles, or the motion event that
-// only reports where the pointer rests, is no such sign: the first position
-// seen is the reference, and only a move away from it counts.
+// first sign of them. A mouse that merely trembles is no such sign, and
+// neither is the first motion event, which may only report where the pointer
+// rests (its distance from nowhere): the pointer must travel more than a few
+// pixels after it. The travel is summed from the relative motion, in the
+// window's pixels: the positions are clamped to the picture, and would not
+// change while the pointer moves along a letterbox bar.
 #include <cstdlib>
 
 #include "win_scr.h"
@@ -13,8 +16,8 @@ static const int MOTION_SLACK = 4;     // pixels either way that still count as 
 
 // ---- globals ----
 
-static bool pointerSeen = false;       // the reference position is known
-static int pointerX, pointerY;         // where the pointer was first seen
+static bool pointerSeen = false;       // the first motion event has come
+static int travelX, travelY;           // the pointer's way since then
 
 // ---- functions ----
 
@@ -28,12 +31,11 @@ int scrSaverEvent(SDL_Event *event)
     case SDL_MOUSEMOTION:
         if (!pointerSeen) {
             pointerSeen = true;
-            pointerX = event->motion.x;
-            pointerY = event->motion.y;
             return 0;
         }
-        return std::abs(event->motion.x - pointerX) > MOTION_SLACK ||
-               std::abs(event->motion.y - pointerY) > MOTION_SLACK;
+        travelX += event->motion.xrel;
+        travelY += event->motion.yrel;
+        return std::abs(travelX) > MOTION_SLACK || std::abs(travelY) > MOTION_SLACK;
     default:
         return 0;
     }
