@@ -38,6 +38,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 1' INT TERM HUP PIPE   # through the clean-up too
 
 fail() {
     echo "FAIL [$scenario]: $*"
@@ -248,6 +249,9 @@ scenario_preview() {
     channels=,+win start /p "$hwnd"
     sleep 10
     alive || { fail "ended while its window was still there"; wait "$pid"; pid=; return 1; }
+    # The layer drew into that child: no window of boxcity.scr's own shows.
+    [ -z "$(xdotool search --onlyvisible --class 'boxcity\.scr' 2>/dev/null)" ] ||
+        { fail "a window of its own instead of the preview"; return 1; }
     grep -Eq "L\"boxcity-preview\" .* 0,0 $size parent=0*$(printf '%x' "$hwnd") " "$work/wine.log" ||
         { fail "no child window of $size in window $hwnd"; return 1; }
     echo >&3                       # the helper destroys its window
