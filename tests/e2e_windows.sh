@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# e2e_windows.sh -- boxcity.exe under Wine, as a Windows user meets it: on a
-# 1920x1080 desktop with a window manager the city fills the height,
-# letterboxed, and Escape or Alt+F4 ends it with status 0 and no stdout.txt
-# or stderr.txt left behind; with no display, or a display without OpenGL,
-# it ends with status 1 and the reason in stderr.txt.
+# e2e_windows.sh -- boxcity.exe under Wine, as a Windows user meets it: one
+# file to copy, a GUI program; on a 1920x1080 desktop with a window manager
+# the city fills the height, letterboxed, and Escape or Alt+F4 ends it with
+# status 0 and no stdout.txt or stderr.txt left behind; with no display, or
+# a display without OpenGL, it ends with status 1 and the reason in
+# stderr.txt.
 #
 # Usage: e2e_windows.sh SCENARIO BOXCITY.EXE WINEPREFIX WORKDIR
+#   imports           (reads the file only)
 #   desktop | close   (need X at 1920x1080 with GLX; start openbox)
 #   no-gl             (needs X without GLX)
 #   no-display        (runs without any display)
@@ -36,12 +38,11 @@ fail() {
 
 # A fresh prefix is made without the display, so that no set-up dialog
 # shows on the screen under test; its wineserver must not outlive that.
-if [ ! -f "$prefix/system.reg" ]; then
-    env -u DISPLAY wineboot -i >/dev/null 2>&1 || fail "no Wine prefix in $prefix"
-    wineserver -k 2>/dev/null
-fi
-
 start() {
+    if [ ! -f "$prefix/system.reg" ]; then
+        env -u DISPLAY wineboot -i >/dev/null 2>&1 || fail "no Wine prefix in $prefix"
+        wineserver -k 2>/dev/null
+    fi
     rm -rf "$run" && mkdir -p "$run" || fail "no folder $run"
     (cd "$run" && exec "$@" wine "$exe") &
     pid=$!
@@ -104,6 +105,15 @@ wait_lit_box() {
 }
 
 case $scenario in
+imports)
+    # One file to ship: every DLL it imports comes with Windows. And a GUI
+    # program, for which Windows opens no console window.
+    dump=$(x86_64-w64-mingw32-objdump -p "$exe") || fail "cannot read $exe"
+    grep -q 'Subsystem.*(Windows GUI)' <<<"$dump" || fail "not a program of the GUI subsystem"
+    system='(ADVAPI32|GDI32|GLU32|IMM32|KERNEL32|MSVCRT|OLE32|OLEAUT32|OPENGL32|SETUPAPI|SHELL32|USER32|VERSION|WINMM)\.DLL'
+    extra=$(awk '/DLL Name:/ { print toupper($3) }' <<<"$dump" | grep -vxE "$system")
+    [ -z "$extra" ] || fail "needs DLLs that Windows lacks:" $extra
+    ;;
 desktop)
     start_wm
     start env

@@ -4,6 +4,10 @@
 # the settings dialog that /p draws into.
 if(WIN32)
   add_executable(win_parent_window ${CMAKE_CURRENT_LIST_DIR}/win_parent_window.cpp)
+  # Like boxcity.exe: one file to ship, a GUI program.
+  add_test(NAME E2E.Windows.ScrOneFileForTheGuiSubsystem
+           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/e2e_windows.sh imports
+                   $<TARGET_FILE:boxcity-scr> ${BOXCITY_WINEPREFIX} ${PROJECT_BINARY_DIR})
   return()
 endif()
 add_executable(test_win_scr ${CMAKE_CURRENT_LIST_DIR}/test_win_scr.cpp)

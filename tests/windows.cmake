@@ -11,6 +11,7 @@ function(windows_e2e name scenario)
 endfunction()
 
 set(DESKTOP ${XVFB_RUN} -a -s "-screen 0 1920x1080x24")
+windows_e2e(OneFileForTheGuiSubsystem imports)
 windows_e2e(DesktopLetterboxesAndEscapeEnds desktop ${DESKTOP})
 windows_e2e(AltF4Ends close ${DESKTOP})
 windows_e2e(NoOpenGLFailsInStderrTxt no-gl ${XVFB_RUN} -a -s "-screen 0 1920x1080x24 -extension GLX")

@@ -12,4 +12,5 @@ if(WIN32)
   target_link_libraries(boxcity-scr PRIVATE scr app)
   set_target_properties(boxcity-scr PROPERTIES OUTPUT_NAME boxcity SUFFIX .scr
                         RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+  target_link_options(boxcity-scr PRIVATE $<$<CONFIG:Release>:-s>)   # as boxcity.exe
 endif()

@@ -14,6 +14,8 @@ if(WIN32)
   add_library(PkgConfig::SDL ALIAS sdl12)
   target_sources(boxcity PRIVATE ${CMAKE_CURRENT_LIST_DIR}/win_entry.cpp)
   set_target_properties(boxcity PROPERTIES WIN32_EXECUTABLE ON)
+  # Shipped as built: without the symbols the static runtime brings along.
+  target_link_options(boxcity PRIVATE $<$<CONFIG:Release>:-s>)
   return()
 endif()
 
