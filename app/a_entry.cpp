@@ -2,6 +2,14 @@
 // glue of its own (Linux), main hands over to SDL_main.
 #include "app.h"
 
+// boxcity takes no arguments: the city, until Escape or the window goes.
+extern "C" int SDL_main(int argc, char *argv[])
+{
+    (void)argc;
+    (void)argv;
+    runCity();
+}
+
 #if !defined(__WIN32__) && !defined(__MACOSX__)
 int main(int argc, char *argv[])
 {

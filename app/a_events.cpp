@@ -1,6 +1,12 @@
 // a_events.cpp -- input: the only events heeded are requests to stop.
 #include "app.h"
 
+// ---- globals ----
+
+int (*eventHandler)(SDL_Event *event) = HandleEvent;
+
+// ---- functions ----
+
 int HandleEvent(SDL_Event *event)
 {
     int done = 0;
@@ -25,7 +31,7 @@ int drainEvents(int (*poll)(SDL_Event *), SDL_Event *event)
 {
     int stop = 0;
     while (poll(event))
-        if (HandleEvent(event))
+        if (eventHandler(event))
             stop = 1;
     return stop;
 }

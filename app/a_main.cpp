@@ -42,10 +42,8 @@ static bool noDisplay()
     return true;
 }
 
-extern "C" int SDL_main(int argc, char *argv[])
+void runCity(void)
 {
-    (void)argc;
-    (void)argv;
     int done = 0;
     SDL_Event event;
 

@@ -6,9 +6,15 @@
 
 extern SDL_Surface *surface;          // the video surface, set at start-up
 
-extern "C" int SDL_main(int argc, char *argv[]);  // start-up and frame loop
+// Each program's own start (boxcity's in a_entry.cpp); SDL 1.2's entry
+// glue calls it on platforms that have one.
+extern "C" int SDL_main(int argc, char *argv[]);
+[[noreturn]] void runCity(void);      // start-up, then the frame loop until a stop
 [[noreturn]] void Quit(int returnCode);           // shut SDL down and exit
 int HandleEvent(SDL_Event *event);    // 1 for a stop request, else 0
+// The rules the frame loop applies to each event: HandleEvent, unless the
+// program chose others before runCity (the Windows screensaver does).
+extern int (*eventHandler)(SDL_Event *event);
 // Takes every pending event from poll; 1 when any of them asked to stop.
 int drainEvents(int (*poll)(SDL_Event *), SDL_Event *event);
 // From now on, the window vanishing under us is a stop request (X11, Windows).

@@ -1,10 +1,10 @@
-// test_startup.cpp -- start-up and the frame loop of the real SDL_main,
+// test_startup.cpp -- start-up and the frame loop of the real runCity,
 // compiled against stand-ins for the SDL calls it makes and for the world,
 // simulation and renderer entry points. A real display can only show the
 // failure of the video mode; here each of the four start-up failures is
 // made to happen, and every call the shell makes is traced in order.
 //
-// SDL_main ends the process, so each case runs it in a death test: the
+// runCity ends the process, so each case runs it in a death test: the
 // child writes its trace to a file that the test reads afterwards.
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@
 
 namespace {
 
-// What the stand-ins answer, set by each case before SDL_main runs.
+// What the stand-ins answer, set by each case before runCity runs.
 struct Script {
     int initResult = 0;
     const char *driver = "x11";         // the video driver SDL picked
@@ -206,17 +206,15 @@ protected:
 
     void TearDown() override { std::remove(tracePath.c_str()); }
 
-    // Runs in the death-test child: SDL_main never comes back.
+    // Runs in the death-test child: runCity never comes back.
     void runMain()
     {
         traceFd = open(tracePath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND, 0600);
         if (traceFd < 0)
             std::abort();
         pass = eventInPass = 0;
-        char name[] = "boxcity";
-        char *argv[] = {name, nullptr};
-        SDL_main(1, argv);
-        trace("SDL_main returned");
+        runCity();
+        trace("runCity returned");
     }
 
     std::string traced()

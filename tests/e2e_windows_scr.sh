@@ -1,0 +1,278 @@
+#!/usr/bin/env bash
+# e2e_windows_scr.sh -- boxcity.scr and its installer under Wine, on the X
+# display in DISPLAY (an Xvfb of 1024x768x24, so that no window manager is
+# needed for the full-screen mode): each scenario as Windows or a user would
+# do it. All of them share one Wine prefix of their own, made here and
+# removed at the end.
+#
+# Usage: e2e_windows_scr.sh SCR SETUP HELPER [SCENARIO...]
+#   SCR     boxcity.scr
+#   SETUP   boxcity-VERSION-setup.exe
+#   HELPER  win_parent_window.exe (a window to preview into)
+#   SCENARIO: install saver-mouse saver-key configure bad-option preview
+#   (all, in that order, when none is named)
+set -u
+
+# Absolute: the programs are started from folders of their own.
+scr=$(realpath "$1") setup=$(realpath "$2") helper=$(realpath "$3")
+shift 3
+scenarios=("$@")
+[ ${#scenarios[@]} -gt 0 ] ||
+    scenarios=(install saver-mouse saver-key configure bad-option preview)
+
+scenario=setup
+work=$(mktemp -d /tmp/boxcity-scr.XXXXXX)
+export WINEPREFIX=$work/prefix WINEDEBUG=-all
+# No offers to download Mono or Gecko into the fresh prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+drive=$WINEPREFIX/drive_c
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\boxcity'
+pid=
+status=
+failed=0
+
+cleanup() {
+    [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
+    wineserver -k 2>/dev/null
+    wineserver -w 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM HUP PIPE   # through the clean-up too
+
+fail() {
+    echo "FAIL [$scenario]: $*"
+    local f
+    for f in "$work"/run/*.txt "$work"/*.log; do
+        [ -s "$f" ] && { echo "--- $f"; head -c 2000 "$f"; echo; }
+    done
+    return 1
+}
+
+# Started from a folder of its own, where the entry glue's stdout.txt and
+# stderr.txt would land. Wine traces into wine.log the text of each message
+# box and (in channels=+win) each window created.
+channels=
+start() {
+    rm -rf "$work/run"
+    mkdir -p "$work/run"
+    (cd "$work/run" && WINEDEBUG=-all,+msgbox$channels exec wine "$scr" "$@") >"$work/wine.log" 2>&1 &
+    pid=$!
+}
+
+# A normal run leaves neither of the entry glue's files behind. The wine
+# server unlinks a deleted file when it has handled the last close, which may
+# come just after the process is gone: a few seconds' grace.
+expect_no_files() {
+    local end=$((SECONDS + 5))
+    while [ -e "$work/run/stdout.txt" ] || [ -e "$work/run/stderr.txt" ]; do
+        [ "$SECONDS" -lt "$end" ] || { fail "left stdout.txt or stderr.txt behind"; return 1; }
+        sleep 0.2
+    done
+}
+
+# A message box with TEXT in it, closed with its OK button (the Return key
+# sent to it: with no window manager it need not have the focus).
+answer_box() {
+    local box
+    box=$(wait_named boxcity) || return 1
+    grep -qF "$1" "$work/wine.log" || { fail "the box does not say '$1'"; return 1; }
+    xdotool key --window "$box" Return 2>/dev/null
+}
+
+alive() {
+    local state
+    state=$(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null) || return 1
+    [ -n "$state" ] && [ "$state" != Z ]
+}
+
+wait_exit() {
+    local end=$((SECONDS + $1))
+    while alive && [ "$SECONDS" -lt "$end" ]; do sleep 0.2; done
+    alive && { fail "still running $1 s after it should have ended"; return 1; }
+    wait "$pid"
+    status=$?
+    pid=
+}
+
+expect_status() {
+    wait_exit "$2" || return 1
+    [ "$status" -eq "$1" ] || { fail "exit status $status, expected $1"; return 1; }
+}
+
+# A visible window whose title is exactly NAME (Wine names the X windows
+# after the Windows ones), within 60 s.
+wait_named() {
+    local end=$((SECONDS + 60)) id
+    while [ "$SECONDS" -lt "$end" ]; do
+        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        alive || { fail "ended before a window named '$1' appeared" >&2; return 1; }
+        sleep 0.3
+    done
+    fail "no window named '$1' within 60 s" >&2
+    return 1
+}
+
+# Screenshots until the city is there: most of the screen lit, and the
+# clouds' grey (0.35 of full) over the black sky.
+wait_city() {
+    local end=$((SECONDS + 90)) shot=$work/city.png counts
+    while [ "$SECONDS" -lt "$end" ]; do
+        alive || { fail "ended before showing the city"; return 1; }
+        import -window root "$shot" 2>/dev/null || { sleep 1; continue; }
+        counts=$(convert "$shot" -depth 8 -format %c histogram:info:- | awk '
+            match($0, /\([0-9]+,[0-9]+,[0-9]+/) {
+                n = $1 + 0
+                split(substr($0, RSTART + 1, RLENGTH - 1), c, ",")
+                all += n
+                if (c[1] + c[2] + c[3] > 0) lit += n
+                if (c[1] >= 86 && c[1] <= 92 && c[2] >= 86 && c[2] <= 92 && c[3] >= 86 && c[3] <= 92)
+                    grey += n
+            }
+            END { printf "%d %d %d\n", all, lit, grey }')
+        read -r all lit grey <<<"$counts"
+        if [ "$lit" -gt $((all / 5)) ] && [ "$grey" -gt 1000 ]; then
+            [ -n "${BOXCITY_SCR_SHOT:-}" ] && cp "$shot" "$BOXCITY_SCR_SHOT"
+            return 0
+        fi
+        sleep 1
+    done
+    fail "no city on the screen (pixels: all lit grey = $counts)"
+}
+
+# ---- scenarios ----
+
+# Silently in: the files where Windows looks for them, the Start-menu entry,
+# the uninstall entry. Silently out, as the list of installed programs would
+# do it: nothing of it left.
+scenario_install() {
+    local before=$work/before.lst after=$work/after.lst inst="$drive/Program Files/boxcity"
+    local entry quiet uninstaller
+    list_files() { (cd "$drive" && find . -path ./users -prune -o -print | sort); }
+    list_files >"$before"
+    wine "$setup" /S >"$work/wine.log" 2>&1 || { fail "installer status $?"; return 1; }
+    wineserver -w
+    for f in "$inst/boxcity.exe" "$inst/LICENSE.txt" "$inst/uninstall.exe" \
+             "$drive/windows/system32/boxcity.scr" \
+             "$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/boxcity.lnk"; do
+        [ -s "$f" ] || { fail "not installed: ${f#"$drive"/}"; return 1; }
+    done
+    cmp -s "$scr" "$drive/windows/system32/boxcity.scr" || { fail "boxcity.scr differs"; return 1; }
+    grep -aq 'boxcity\\boxcity.exe' "$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/boxcity.lnk" ||
+        { fail "the Start-menu entry does not start boxcity.exe"; return 1; }
+    entry=$(wine reg query "$uninstall_key" 2>/dev/null | tr -d '\r')
+    for value in "DisplayName +REG_SZ +boxcity$" "DisplayVersion +REG_SZ +[0-9]" \
+                 "Publisher +REG_SZ +." "UninstallString +REG_SZ +\"C:.Program Files.boxcity.uninstall.exe\"$" \
+                 "QuietUninstallString +REG_SZ +\".*uninstall.exe\" /S$" "EstimatedSize +REG_DWORD"; do
+        grep -Eq "^ +$value" <<<"$entry" || { fail "uninstall entry lacks '$value':"$'\n'"$entry"; return 1; }
+    done
+    # The quiet uninstall command, run as the list of programs runs it; the
+    # uninstaller copies itself away and returns at once, so wait for it.
+    quiet=$(sed -n 's/^ *QuietUninstallString *REG_SZ *//p' <<<"$entry")
+    uninstaller=$(sed -n 's/^"\(.*\)" .*/\1/p' <<<"$quiet")
+    wine "$uninstaller" "${quiet##* }" >>"$work/wine.log" 2>&1 || { fail "uninstaller status $?"; return 1; }
+    wineserver -w
+    wine reg query "$uninstall_key" >/dev/null 2>&1 && { fail "uninstall entry left"; return 1; }
+    list_files >"$after"
+    diff -u "$before" "$after" >"$work/left.log" || { fail "files left or changed"; return 1; }
+}
+
+# The full-screen city, ended by the mouse moving across the screen: a rest
+# position first, then moves the way a hand makes them.
+scenario_saver-mouse() {
+    start /s
+    wait_city || return 1
+    sleep 2
+    alive || { fail "ended with no input"; return 1; }
+    xdotool mousemove 500 380
+    sleep 1
+    alive || { fail "ended on the pointer merely being placed"; return 1; }
+    xdotool mousemove 502 381      # a tremble ends nothing
+    sleep 1
+    alive || { fail "ended on a two-pixel tremble"; return 1; }
+    for x in 520 560 620; do xdotool mousemove "$x" 400; sleep 0.1; done
+    expect_status 0 30 && expect_no_files
+}
+
+scenario_saver-key() {
+    start -S
+    wait_city || return 1
+    xdotool mousemove 512 384
+    sleep 1
+    xdotool key space 2>/dev/null   # no window manager: xdotool warns of the focus
+    expect_status 0 30 && expect_no_files
+}
+
+# The settings dialog starts it with /c (here with a window handle, as
+# Windows sends it) or with nothing: a message box either way, ended by OK.
+scenario_configure() {
+    for args in "/c:65548" ""; do
+        # shellcheck disable=SC2086
+        start $args
+        answer_box "boxcity has no settings." || return 1
+        expect_status 0 30 || return 1
+    done
+}
+
+# What was wrong, in the box and in stderr.txt. A well-formed handle of no
+# window is no mistake in the command line, but nothing to draw in.
+scenario_bad-option() {
+    start /p:12x
+    answer_box "'12x' is not a window handle" || return 1
+    expect_status 2 30 || return 1
+    grep -qF "'12x' is not a window handle" "$work/run/stderr.txt" ||
+        { fail "stderr.txt does not name the problem"; return 1; }
+    start /p 4026531839
+    expect_status 1 30 || return 1
+    grep -qF "window 4026531839 does not exist" "$work/run/stderr.txt" ||
+        { fail "stderr.txt does not say the window is missing"; return 1; }
+}
+
+# Drawn into a child window that covers the window the helper made (as Wine
+# records its creation), it runs until that window is destroyed, then ends
+# with 0. Whether the picture reaches the window Wine cannot show.
+scenario_preview() {
+    local fifo=$work/helper.in line hwnd size hpid
+    mkfifo "$fifo"
+    exec 3<>"$fifo"
+    wine "$helper" <"$fifo" >"$work/helper.log" 2>&1 &
+    hpid=$!
+    for _ in $(seq 200); do
+        line=$(head -n 1 "$work/helper.log" 2>/dev/null | tr -d '\r')
+        [ -n "$line" ] && break
+        sleep 0.3
+    done
+    read -r hwnd size <<<"$line"
+    [[ "$hwnd" =~ ^[0-9]+$ && "$size" =~ ^[0-9]+x[0-9]+$ ]] ||
+        { fail "helper printed no window handle and size: '$line'"; return 1; }
+    channels=,+win start /p "$hwnd"
+    sleep 10
+    alive || { fail "ended while its window was still there"; wait "$pid"; pid=; return 1; }
+    # The layer drew into that child: no window of boxcity.scr's own shows.
+    [ -z "$(xdotool search --onlyvisible --class 'boxcity\.scr' 2>/dev/null)" ] ||
+        { fail "a window of its own instead of the preview"; return 1; }
+    grep -Eq "L\"boxcity-preview\" .* 0,0 $size parent=0*$(printf '%x' "$hwnd") " "$work/wine.log" ||
+        { fail "no child window of $size in window $hwnd"; return 1; }
+    echo >&3                       # the helper destroys its window
+    wait "$hpid" || { fail "helper status $?"; return 1; }
+    exec 3>&-
+    expect_status 0 30 && expect_no_files
+}
+
+# ---- main ----
+
+# Made without the display, so that no set-up window shows on the screen under test.
+env -u DISPLAY wineboot -i >"$work/wine.log" 2>&1
+wineserver -w
+for scenario in "${scenarios[@]}"; do
+    begin=$SECONDS
+    if "scenario_$scenario"; then
+        echo "PASS [$scenario] $((SECONDS - begin)) s"
+    else
+        failed=1
+        [ -n "$pid" ] && { kill -KILL "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; pid=; }
+        wineserver -k 2>/dev/null
+    fi
+done
+exit "$failed"

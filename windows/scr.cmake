@@ -1,0 +1,16 @@
+# scr.cmake -- boxcity.scr, the Windows screensaver: its command line and
+# the input that ends it, plain code that builds and is tested everywhere,
+# and on Windows the program itself.
+add_library(scr STATIC ${CMAKE_CURRENT_LIST_DIR}/win_scr_args.cpp
+                       ${CMAKE_CURRENT_LIST_DIR}/win_scr_input.cpp)
+target_include_directories(scr PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(scr PUBLIC PkgConfig::SDL)
+
+if(WIN32)
+  add_executable(boxcity-scr WIN32 ${CMAKE_CURRENT_LIST_DIR}/win_scr_main.cpp
+                                   ${CMAKE_CURRENT_LIST_DIR}/win_entry.cpp)
+  target_link_libraries(boxcity-scr PRIVATE scr app)
+  set_target_properties(boxcity-scr PROPERTIES OUTPUT_NAME boxcity SUFFIX .scr
+                        RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
+  target_link_options(boxcity-scr PRIVATE $<$<CONFIG:Release>:-s>)   # as boxcity.exe
+endif()
