@@ -17,7 +17,7 @@ server=$!
 e2e_track "$server"
 
 listening() {
-  grep -q '^boxcity: http://' "$work/out" && return 0
+  grep -q '^boxcity: http://' "$work/out" 2>/dev/null && return 0
   alive "$server" || fail "scripts/web ended"
   return 1
 }
