@@ -17,6 +17,7 @@ set -u
 
 # Absolute: the programs are started from folders of their own.
 scr=$(realpath "$1") setup=$(realpath "$2") helper=$(realpath "$3")
+source=$(realpath "$(dirname "${BASH_SOURCE[0]}")/..")
 shift 3
 scenarios=("$@")
 [ ${#scenarios[@]} -gt 0 ] ||
@@ -128,6 +129,7 @@ scenario_install() {
         [ -s "$f" ] || fail "not installed: ${f#"$drive"/}"
     done
     cmp -s "$scr" "$drive/windows/system32/boxcity.scr" || fail "boxcity.scr differs"
+    cmp -s "$source/LICENSE" "$inst/LICENSE.txt" || fail "LICENSE.txt is not the project's LICENSE"
     grep -aq 'boxcity\\boxcity.exe' "$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/boxcity.lnk" ||
         fail "the Start-menu entry does not start boxcity.exe"
     entry=$(wine reg query "$uninstall_key" 2>/dev/null | tr -d '\r')
