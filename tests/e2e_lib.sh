@@ -17,6 +17,7 @@
 # Functions:
 #   fail MESSAGE...           print the failure line, call e2e_on_fail if the
 #                             script defines it (to show logs), exit 1
+#   e2e_on_exit               if the script defines it, called first at exit
 #   e2e_track PID             stop this helper process (TERM) at exit
 #   e2e_stop PID              stop a tracked helper process now
 #   alive [PID]               running and not a zombie (default: $pid)
@@ -36,6 +37,9 @@
 #                             moved over it; sets win
 #   lit_box IMAGE             bounding box of the pixels that are not black,
 #                             as WxH+X+Y
+#   wait_lit_box BOX SHOT [SECS]
+#                             screenshots into SHOT until the lit box is BOX;
+#                             fail after SECS (60) seconds or if $pid ends
 #
 # Scripts run without set -e: each check fails with its own message.
 
@@ -48,12 +52,14 @@ e2e_short=$(mktemp -d /tmp/e2e.XXXXXX) || { echo "FAIL: no temporary folder"; ex
 
 e2e_cleanup() {
     local p
+    declare -F e2e_on_exit >/dev/null && e2e_on_exit
     [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
     for p in "${e2e_helpers[@]}"; do kill -TERM "$p" 2>/dev/null; done
     [ -n "$e2e_x" ] && kill -TERM "$e2e_x" 2>/dev/null
     rm -rf "$e2e_short"
 }
 trap e2e_cleanup EXIT
+trap 'exit 1' INT TERM HUP PIPE   # through the clean-up too
 
 fail() {
     echo "FAIL${E2E_TAG:+ [$E2E_TAG]}: $*"
@@ -154,4 +160,18 @@ wait_window() {
 
 lit_box() {
     convert "$1" -threshold 0 -format %@ info: 2>/dev/null
+}
+
+# The first frames take a while to come, and a window manager a while to
+# make the window full screen.
+wait_lit_box() {
+    local want=$1 shot=$2 end=$((SECONDS + ${3:-60})) box=
+    while [ "$SECONDS" -lt "$end" ]; do
+        alive || fail "ended on its own"
+        import -window root "$shot" || fail "no screenshot"
+        box=$(lit_box "$shot")
+        [ "$box" = "$want" ] && return 0
+        sleep 0.5
+    done
+    fail "lit area of the screen is $box, expected $want"
 }

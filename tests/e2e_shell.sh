@@ -89,20 +89,6 @@ count_pixels() {
         END { printf "%d %d %d\n", all, lit, grey }'
 }
 
-# Screenshots until the lit box is the one wanted: the first frames take a
-# while to come, and a window manager a while to make the window full screen.
-wait_lit_box() {
-    local want=$1 shot=$2 end=$((SECONDS + 60)) box=
-    while [ "$SECONDS" -lt "$end" ]; do
-        alive || fail "ended on its own"
-        import -window root "$shot" || fail "no screenshot"
-        box=$(lit_box "$shot")
-        [ "$box" = "$want" ] && return 0
-        sleep 0.5
-    done
-    fail "lit area of the screen is $box, expected $want"
-}
-
 case $scenario in
 escape)
     start

@@ -14,51 +14,23 @@
 # The Wine prefix is made on first use. Each run ends its wineserver, whose
 # desktop process keeps the display it started with.
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/e2e_wine.sh"
 
 scenario=$1 exe=$2 prefix=$3 work=$4
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+E2E_TAG=$scenario
 run=$work/e2e_windows_$scenario    # the current folder of the program
-pid=
-aux=()
 
-cleanup() {
-    [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
-    wineserver -k 2>/dev/null
-    local p
-    for p in "${aux[@]}"; do kill "$p" 2>/dev/null; done
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL [$scenario]: $*"
+e2e_on_fail() {
     local f
     for f in "$run"/std*.txt; do [ -f "$f" ] && { echo "--- $f"; head -c 2000 "$f"; echo; }; done
-    exit 1
 }
 
-# A fresh prefix is made without the display, so that no set-up dialog
-# shows on the screen under test; its wineserver must not outlive that.
 start() {
-    if [ ! -f "$prefix/system.reg" ]; then
-        env -u DISPLAY wineboot -i >/dev/null 2>&1 || fail "no Wine prefix in $prefix"
-        wineserver -k 2>/dev/null
-    fi
+    wine_prefix "$prefix"
     rm -rf "$run" && mkdir -p "$run" || fail "no folder $run"
     (cd "$run" && exec "$@" wine "$exe") &
     pid=$!
-}
-
-alive() {
-    kill -0 "$pid" 2>/dev/null && [ "$(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null)" != Z ]
-}
-
-wait_exit() {
-    local end=$((SECONDS + $1))
-    while alive && [ "$SECONDS" -lt "$end" ]; do sleep 0.1; done
-    alive && fail "still running $1 s after the stop request"
-    wait "$pid"
-    status=$?
-    pid=
 }
 
 # The message in stderr.txt, Windows line end and all, and nothing else.
@@ -80,30 +52,6 @@ expect_clean_end() {
     return 0
 }
 
-start_wm() {
-    openbox --sm-disable >"$work/e2e_windows_$scenario.wm" 2>&1 &
-    aux+=($!)
-    local end=$((SECONDS + 30))
-    until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
-        [ "$SECONDS" -lt "$end" ] || fail "openbox did not start"
-        sleep 0.1
-    done
-}
-
-# Screenshots until the lit part of the screen is the box wanted: Wine and
-# the first frames take a while to come.
-wait_lit_box() {
-    local want=$1 shot=$2 end=$((SECONDS + 120)) box=
-    while [ "$SECONDS" -lt "$end" ]; do
-        alive || fail "ended on its own"
-        import -window root "$shot" || fail "no screenshot"
-        box=$(convert "$shot" -threshold 0 -format %@ info: 2>/dev/null)
-        [ "$box" = "$want" ] && return 0
-        sleep 0.5
-    done
-    fail "lit area of the screen is $box, expected $want"
-}
-
 case $scenario in
 imports)
     # One file to ship: every DLL it imports comes with Windows. And a GUI
@@ -118,7 +66,7 @@ desktop)
     start_wm
     start env
     shot=$work/e2e_windows_desktop.png
-    wait_lit_box 1440x1080+240+0 "$shot"
+    wait_lit_box 1440x1080+240+0 "$shot" 120
     # The city, not a few stray pixels at the corners of that box.
     lit=$(convert "$shot" -crop 1440x1080+240+0 -threshold 0 -format '%[fx:int(mean*100)]' info:)
     echo "desktop: lit 1440x1080+240+0, $lit % of it; screenshot $shot"
@@ -132,7 +80,7 @@ close)
     # Alt+F4: the window manager asks the window to close.
     start_wm
     start env
-    wait_lit_box 1440x1080+240+0 "$work/e2e_windows_close.png"
+    wait_lit_box 1440x1080+240+0 "$work/e2e_windows_close.png" 120
     xdotool key alt+F4
     expect_clean_end
     ;;

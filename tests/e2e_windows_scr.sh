@@ -12,41 +12,28 @@
 #   SCENARIO: install saver-mouse saver-key configure bad-option preview
 #   (all, in that order, when none is named)
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/e2e_wine.sh"
 
 # Absolute: the programs are started from folders of their own.
 scr=$(realpath "$1") setup=$(realpath "$2") helper=$(realpath "$3")
+source=$(realpath "$(dirname "${BASH_SOURCE[0]}")/..")
 shift 3
 scenarios=("$@")
 [ ${#scenarios[@]} -gt 0 ] ||
     scenarios=(install saver-mouse saver-key configure bad-option preview)
 
-scenario=setup
-work=$(mktemp -d /tmp/boxcity-scr.XXXXXX)
-export WINEPREFIX=$work/prefix WINEDEBUG=-all
-# No offers to download Mono or Gecko into the fresh prefix.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-drive=$WINEPREFIX/drive_c
+E2E_TAG=setup
+work=$e2e_short
+drive=$work/prefix/drive_c
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\boxcity'
-pid=
-status=
 failed=0
 
-cleanup() {
-    [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
-    wineserver -k 2>/dev/null
-    wineserver -w 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM HUP PIPE   # through the clean-up too
-
-fail() {
-    echo "FAIL [$scenario]: $*"
+e2e_on_fail() {
     local f
     for f in "$work"/run/*.txt "$work"/*.log; do
         [ -s "$f" ] && { echo "--- $f"; head -c 2000 "$f"; echo; }
     done
-    return 1
 }
 
 # Started from a folder of its own, where the entry glue's stdout.txt and
@@ -66,7 +53,7 @@ start() {
 expect_no_files() {
     local end=$((SECONDS + 5))
     while [ -e "$work/run/stdout.txt" ] || [ -e "$work/run/stderr.txt" ]; do
-        [ "$SECONDS" -lt "$end" ] || { fail "left stdout.txt or stderr.txt behind"; return 1; }
+        [ "$SECONDS" -lt "$end" ] || fail "left stdout.txt or stderr.txt behind"
         sleep 0.2
     done
 }
@@ -74,44 +61,27 @@ expect_no_files() {
 # A message box with TEXT in it, closed with its OK button (the Return key
 # sent to it: with no window manager it need not have the focus).
 answer_box() {
-    local box
-    box=$(wait_named boxcity) || return 1
-    grep -qF "$1" "$work/wine.log" || { fail "the box does not say '$1'"; return 1; }
-    xdotool key --window "$box" Return 2>/dev/null
-}
-
-alive() {
-    local state
-    state=$(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null) || return 1
-    [ -n "$state" ] && [ "$state" != Z ]
-}
-
-wait_exit() {
-    local end=$((SECONDS + $1))
-    while alive && [ "$SECONDS" -lt "$end" ]; do sleep 0.2; done
-    alive && { fail "still running $1 s after it should have ended"; return 1; }
-    wait "$pid"
-    status=$?
-    pid=
+    wait_named boxcity
+    grep -qF "$1" "$work/wine.log" || fail "the box does not say '$1'"
+    xdotool key --window "$named" Return 2>/dev/null
 }
 
 expect_status() {
-    wait_exit "$2" || return 1
-    [ "$status" -eq "$1" ] || { fail "exit status $status, expected $1"; return 1; }
+    wait_exit "$2" "still running $2 s after it should have ended"
+    [ "$status" -eq "$1" ] || fail "exit status $status, expected $1"
 }
 
 # A visible window whose title is exactly NAME (Wine names the X windows
-# after the Windows ones), within 60 s.
+# after the Windows ones), within 60 s; sets named.
 wait_named() {
-    local end=$((SECONDS + 60)) id
+    local end=$((SECONDS + 60))
     while [ "$SECONDS" -lt "$end" ]; do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        alive || { fail "ended before a window named '$1' appeared" >&2; return 1; }
+        named=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+        [ -n "$named" ] && return 0
+        alive || fail "ended before a window named '$1' appeared"
         sleep 0.3
     done
-    fail "no window named '$1' within 60 s" >&2
-    return 1
+    fail "no window named '$1' within 60 s"
 }
 
 # Screenshots until the city is there: most of the screen lit, and the
@@ -119,7 +89,7 @@ wait_named() {
 wait_city() {
     local end=$((SECONDS + 90)) shot=$work/city.png counts
     while [ "$SECONDS" -lt "$end" ]; do
-        alive || { fail "ended before showing the city"; return 1; }
+        alive || fail "ended before showing the city"
         import -window root "$shot" 2>/dev/null || { sleep 1; continue; }
         counts=$(convert "$shot" -depth 8 -format %c histogram:info:- | awk '
             match($0, /\([0-9]+,[0-9]+,[0-9]+/) {
@@ -151,53 +121,54 @@ scenario_install() {
     local entry quiet uninstaller
     list_files() { (cd "$drive" && find . -path ./users -prune -o -print | sort); }
     list_files >"$before"
-    wine "$setup" /S >"$work/wine.log" 2>&1 || { fail "installer status $?"; return 1; }
+    wine "$setup" /S >"$work/wine.log" 2>&1 || fail "installer status $?"
     wineserver -w
     for f in "$inst/boxcity.exe" "$inst/LICENSE.txt" "$inst/uninstall.exe" \
              "$drive/windows/system32/boxcity.scr" \
              "$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/boxcity.lnk"; do
-        [ -s "$f" ] || { fail "not installed: ${f#"$drive"/}"; return 1; }
+        [ -s "$f" ] || fail "not installed: ${f#"$drive"/}"
     done
-    cmp -s "$scr" "$drive/windows/system32/boxcity.scr" || { fail "boxcity.scr differs"; return 1; }
+    cmp -s "$scr" "$drive/windows/system32/boxcity.scr" || fail "boxcity.scr differs"
+    cmp -s "$source/LICENSE" "$inst/LICENSE.txt" || fail "LICENSE.txt is not the project's LICENSE"
     grep -aq 'boxcity\\boxcity.exe' "$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/boxcity.lnk" ||
-        { fail "the Start-menu entry does not start boxcity.exe"; return 1; }
+        fail "the Start-menu entry does not start boxcity.exe"
     entry=$(wine reg query "$uninstall_key" 2>/dev/null | tr -d '\r')
     for value in "DisplayName +REG_SZ +boxcity$" "DisplayVersion +REG_SZ +[0-9]" \
                  "Publisher +REG_SZ +." "UninstallString +REG_SZ +\"C:.Program Files.boxcity.uninstall.exe\"$" \
                  "QuietUninstallString +REG_SZ +\".*uninstall.exe\" /S$" "EstimatedSize +REG_DWORD"; do
-        grep -Eq "^ +$value" <<<"$entry" || { fail "uninstall entry lacks '$value':"$'\n'"$entry"; return 1; }
+        grep -Eq "^ +$value" <<<"$entry" || fail "uninstall entry lacks '$value':"$'\n'"$entry"
     done
     # The quiet uninstall command, run as the list of programs runs it; the
     # uninstaller copies itself away and returns at once, so wait for it.
     quiet=$(sed -n 's/^ *QuietUninstallString *REG_SZ *//p' <<<"$entry")
     uninstaller=$(sed -n 's/^"\(.*\)" .*/\1/p' <<<"$quiet")
-    wine "$uninstaller" "${quiet##* }" >>"$work/wine.log" 2>&1 || { fail "uninstaller status $?"; return 1; }
+    wine "$uninstaller" "${quiet##* }" >>"$work/wine.log" 2>&1 || fail "uninstaller status $?"
     wineserver -w
-    wine reg query "$uninstall_key" >/dev/null 2>&1 && { fail "uninstall entry left"; return 1; }
+    wine reg query "$uninstall_key" >/dev/null 2>&1 && fail "uninstall entry left"
     list_files >"$after"
-    diff -u "$before" "$after" >"$work/left.log" || { fail "files left or changed"; return 1; }
+    diff -u "$before" "$after" >"$work/left.log" || fail "files left or changed"
 }
 
 # The full-screen city, ended by the mouse moving across the screen: a rest
 # position first, then moves the way a hand makes them.
 scenario_saver-mouse() {
     start /s
-    wait_city || return 1
+    wait_city
     sleep 2
-    alive || { fail "ended with no input"; return 1; }
+    alive || fail "ended with no input"
     xdotool mousemove 500 380
     sleep 1
-    alive || { fail "ended on the pointer merely being placed"; return 1; }
+    alive || fail "ended on the pointer merely being placed"
     xdotool mousemove 502 381      # a tremble ends nothing
     sleep 1
-    alive || { fail "ended on a two-pixel tremble"; return 1; }
+    alive || fail "ended on a two-pixel tremble"
     for x in 520 560 620; do xdotool mousemove "$x" 400; sleep 0.1; done
     expect_status 0 30 && expect_no_files
 }
 
 scenario_saver-key() {
     start -S
-    wait_city || return 1
+    wait_city
     xdotool mousemove 512 384
     sleep 1
     xdotool key space 2>/dev/null   # no window manager: xdotool warns of the focus
@@ -210,8 +181,8 @@ scenario_configure() {
     for args in "/c:65548" ""; do
         # shellcheck disable=SC2086
         start $args
-        answer_box "boxcity has no settings." || return 1
-        expect_status 0 30 || return 1
+        answer_box "boxcity has no settings."
+        expect_status 0 30
     done
 }
 
@@ -219,14 +190,14 @@ scenario_configure() {
 # window is no mistake in the command line, but nothing to draw in.
 scenario_bad-option() {
     start /p:12x
-    answer_box "'12x' is not a window handle" || return 1
-    expect_status 2 30 || return 1
+    answer_box "'12x' is not a window handle"
+    expect_status 2 30
     grep -qF "'12x' is not a window handle" "$work/run/stderr.txt" ||
-        { fail "stderr.txt does not name the problem"; return 1; }
+        fail "stderr.txt does not name the problem"
     start /p 4026531839
-    expect_status 1 30 || return 1
+    expect_status 1 30
     grep -qF "window 4026531839 does not exist" "$work/run/stderr.txt" ||
-        { fail "stderr.txt does not say the window is missing"; return 1; }
+        fail "stderr.txt does not say the window is missing"
 }
 
 # Drawn into a child window that covers the window the helper made (as Wine
@@ -245,33 +216,32 @@ scenario_preview() {
     done
     read -r hwnd size <<<"$line"
     [[ "$hwnd" =~ ^[0-9]+$ && "$size" =~ ^[0-9]+x[0-9]+$ ]] ||
-        { fail "helper printed no window handle and size: '$line'"; return 1; }
+        fail "helper printed no window handle and size: '$line'"
     channels=,+win start /p "$hwnd"
     sleep 10
-    alive || { fail "ended while its window was still there"; wait "$pid"; pid=; return 1; }
+    alive || fail "ended while its window was still there"
     # The layer drew into that child: no window of boxcity.scr's own shows.
     [ -z "$(xdotool search --onlyvisible --class 'boxcity\.scr' 2>/dev/null)" ] ||
-        { fail "a window of its own instead of the preview"; return 1; }
+        fail "a window of its own instead of the preview"
     grep -Eq "L\"boxcity-preview\" .* 0,0 $size parent=0*$(printf '%x' "$hwnd") " "$work/wine.log" ||
-        { fail "no child window of $size in window $hwnd"; return 1; }
+        fail "no child window of $size in window $hwnd"
     echo >&3                       # the helper destroys its window
-    wait "$hpid" || { fail "helper status $?"; return 1; }
+    wait "$hpid" || fail "helper status $?"
     exec 3>&-
     expect_status 0 30 && expect_no_files
 }
 
 # ---- main ----
 
-# Made without the display, so that no set-up window shows on the screen under test.
-env -u DISPLAY wineboot -i >"$work/wine.log" 2>&1
-wineserver -w
+wine_prefix "$work/prefix"
 for scenario in "${scenarios[@]}"; do
+    E2E_TAG=$scenario
     begin=$SECONDS
-    if "scenario_$scenario"; then
+    # A failure ends its scenario only: the subshell's exit.
+    if ("scenario_$scenario"); then
         echo "PASS [$scenario] $((SECONDS - begin)) s"
     else
         failed=1
-        [ -n "$pid" ] && { kill -KILL "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; pid=; }
         wineserver -k 2>/dev/null
     fi
 done

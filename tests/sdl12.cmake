@@ -6,6 +6,11 @@ if(NOT TARGET boxcity-sdl12)
   return()
 endif()
 
+pkg_check_modules(SDL2 QUIET IMPORTED_TARGET sdl2)
+add_executable(test_sdl12_events ${CMAKE_CURRENT_LIST_DIR}/test_sdl12_events.cpp)
+target_link_libraries(test_sdl12_events PRIVATE sdl12 PkgConfig::SDL2 GTest::gtest_main)
+gtest_discover_tests(test_sdl12_events)
+
 function(sdl12_e2e name scenario)
   add_test(NAME E2E.Sdl12.${name}
            COMMAND ${ARGN} bash ${SHELL_E2E} ${scenario} $<TARGET_FILE:boxcity-sdl12>

@@ -45,6 +45,10 @@ const int SDL_ENABLE = 1;
 const Uint8 SDL_RELEASED = 0;
 const Uint8 SDL_PRESSED = 1;
 
+// The wheel, reported as buttons pressed and released at once
+const Uint8 SDL_BUTTON_WHEELUP = 4;
+const Uint8 SDL_BUTTON_WHEELDOWN = 5;
+
 // SDL_ActiveEvent state bits
 const Uint8 SDL_APPMOUSEFOCUS = 0x01;
 const Uint8 SDL_APPINPUTFOCUS = 0x02;

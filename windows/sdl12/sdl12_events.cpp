@@ -5,6 +5,9 @@
 // ---- globals ----
 
 static bool keyRepeat = false;  // off until SDL_EnableKeyRepeat turns it on
+// The release half of a wheel turn, for the next poll.
+static bool wheelUpPending = false;
+static sdl12::SDL_Event wheelUp;
 
 // ---- functions ----
 
@@ -88,7 +91,7 @@ static void activeEvent(sdl12::SDL_Event *out, int gain, int state)
 }
 
 // SDL 1.2's form of an SDL 2 event; false for one that SDL 1.2 had no
-// counterpart of (wheel, text input, window moves), which is dropped.
+// counterpart of (sideways wheel, text input, window moves), which is dropped.
 static bool translate(const SDL_Event &in, sdl12::SDL_Event *out)
 {
     *out = sdl12::SDL_Event();
@@ -122,6 +125,23 @@ static bool translate(const SDL_Event &in, sdl12::SDL_Event *out)
         out->button.state = in.button.state;
         pictureCoordinates(in.button.x, in.button.y, &out->button.x, &out->button.y);
         return true;
+    case SDL_MOUSEWHEEL: {
+        // SDL 1.2 had no wheel event: a turn was a press and release of
+        // button 4 (up) or 5 (down), which programs such as boxcity.scr see.
+        if (in.wheel.y == 0)
+            return false;
+        int x, y;
+        SDL_GetMouseState(&x, &y);
+        out->button.type = sdl12::SDL_MOUSEBUTTONDOWN;
+        out->button.button = in.wheel.y > 0 ? sdl12::SDL_BUTTON_WHEELUP : sdl12::SDL_BUTTON_WHEELDOWN;
+        out->button.state = SDL_PRESSED;
+        pictureCoordinates(x, y, &out->button.x, &out->button.y);
+        wheelUp = *out;
+        wheelUp.button.type = sdl12::SDL_MOUSEBUTTONUP;
+        wheelUp.button.state = SDL_RELEASED;
+        wheelUpPending = true;
+        return true;
+    }
     case SDL_WINDOWEVENT:
         switch (in.window.event) {
         case SDL_WINDOWEVENT_FOCUS_GAINED: activeEvent(out, 1, sdl12::SDL_APPINPUTFOCUS); return true;
@@ -161,7 +181,12 @@ int SDL_PollEvent(SDL_Event *event)
 {
     ::SDL_Event in;
     if (!event)
-        return ::SDL_PollEvent(nullptr);
+        return wheelUpPending || ::SDL_PollEvent(nullptr);
+    if (wheelUpPending) {
+        wheelUpPending = false;
+        *event = wheelUp;
+        return 1;
+    }
     while (::SDL_PollEvent(&in))
         if (translate(in, event))
             return 1;
