@@ -48,8 +48,8 @@ target_compile_options(test_startup PRIVATE
 target_link_libraries(test_startup PRIVATE GTest::gtest_main)
 gtest_discover_tests(test_startup)
 
-# End to end, each in its own Xvfb (xvfb-run -a moves on to the next
-# display number where another server took its pick).
+# End to end, each in its own Xvfb (tests/xvfb_run.sh), so they may run side
+# by side.
 set(XVFB_ARGS -a -s "-screen 0 1024x768x16")
 add_test(NAME E2E.Storm
   COMMAND ${XVFB_RUN} ${XVFB_ARGS} ${CMAKE_CURRENT_SOURCE_DIR}/e2e_storm.sh

@@ -26,8 +26,8 @@ function(shell_e2e name scenario)
   add_test(NAME E2E.${name}
            COMMAND ${ARGN} bash ${SHELL_E2E} ${scenario} $<TARGET_FILE:boxcity>
                    ${CMAKE_CURRENT_BINARY_DIR} ${SHELL_HELPER})
-  # Each has its own server: where two pick the same number, xvfb-run -a
-  # moves on to the next, so these may run side by side.
+  # Each has its own server (tests/xvfb_run.sh), so these may run side by
+  # side.
   set_tests_properties(E2E.${name} PROPERTIES TIMEOUT 300)
 endfunction()
 

@@ -2,7 +2,8 @@
 # Windows build (scripts/test-windows): what a Windows user sees and the
 # files the program leaves. The runs share the build's Wine prefix and end
 # its wineserver, so they take turns.
-find_program(XVFB_RUN xvfb-run REQUIRED)
+find_program(BOXCITY_XVFB Xvfb REQUIRED)
+set(XVFB_RUN bash ${CMAKE_CURRENT_LIST_DIR}/xvfb_run.sh)
 function(windows_e2e name scenario)
   add_test(NAME E2E.Windows.${name}
            COMMAND ${ARGN} bash ${CMAKE_CURRENT_LIST_DIR}/e2e_windows.sh ${scenario}
