@@ -117,7 +117,9 @@ e2e_preload_link() {
 start_x() {
     local display=$e2e_short/display
     exec 5>"$display"
-    Xvfb -displayfd 5 -screen 0 "$1" -ac -nolisten tcp >"$e2e_short/xvfb.log" 2>&1 &
+    # -noreset: a reset whenever the last client leaves turns away whoever
+    # connects at that moment.
+    Xvfb -displayfd 5 -screen 0 "$1" -ac -nolisten tcp -noreset >"$e2e_short/xvfb.log" 2>&1 &
     e2e_x=$!
     exec 5>&-
     wait_until 10 "Xvfb did not start" test -s "$display"

@@ -3,9 +3,12 @@
 # for the tests that CTest runs side by side. xvfb-run picks a display number
 # by its lock file and, at the end, leaves its server dying in the
 # background; a test started at that moment could pick the same number and
-# reach the dying server instead of its own ("no display found"). Here the
-# server picks a number whose sockets it can really bind (-displayfd), and
-# the wrapper waits for it to be gone before it returns.
+# reach the dying server instead of its own. Here the server picks a number
+# whose sockets it can really bind (-displayfd), and the wrapper waits for it
+# to be gone before it returns. The server never resets either (-noreset): by
+# default it resets whenever its last client leaves, and a program connecting
+# just then (boxcity, while the test's xdotool polls for its window) is turned
+# away ("no display found").
 #
 # Usage: xvfb_run.sh [-a] [-s SERVER-ARGS] COMMAND [ARG...]
 #   -a is accepted for xvfb-run's sake (the number is always chosen freely);
@@ -36,7 +39,7 @@ trap finish EXIT
 trap 'exit 143' TERM INT HUP
 
 # shellcheck disable=SC2086 # the server's arguments are a list
-Xvfb -displayfd 3 $server_args -nolisten tcp -ac 3>"$dir/display" >"$dir/log" 2>&1 &
+Xvfb -displayfd 3 $server_args -nolisten tcp -ac -noreset 3>"$dir/display" >"$dir/log" 2>&1 &
 xvfb=$!
 for _ in $(seq 1 300); do
     [ -s "$dir/display" ] && break
