@@ -1,4 +1,4 @@
-# sdl12.cmake -- the project's SDL 1.2 layer (windows/sdl12), which
+# sdl12.cmake -- the project's SDL 1.2 layer (sdl12/), which
 # boxcity.exe is built with, held to what Debian's sdl12-compat does: the
 # shell's end-to-end scenarios that do not depend on sdl12-compat's own
 # messages, once more against build/sdl12/boxcity.

@@ -7,9 +7,8 @@ target_include_directories(scr PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(scr PUBLIC PkgConfig::SDL)
 
 if(WIN32)
-  add_executable(boxcity-scr WIN32 ${CMAKE_CURRENT_LIST_DIR}/win_scr_main.cpp
-                                   ${CMAKE_CURRENT_LIST_DIR}/win_entry.cpp)
-  target_link_libraries(boxcity-scr PRIVATE scr app)
+  add_executable(boxcity-scr WIN32 ${CMAKE_CURRENT_LIST_DIR}/win_scr_main.cpp)
+  target_link_libraries(boxcity-scr PRIVATE scr app sdl12main)
   set_target_properties(boxcity-scr PROPERTIES OUTPUT_NAME boxcity SUFFIX .scr
                         RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
   target_link_options(boxcity-scr PRIVATE $<$<CONFIG:Release>:-s>)   # as boxcity.exe

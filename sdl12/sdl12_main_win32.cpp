@@ -1,5 +1,6 @@
-// win_entry.cpp -- the process entry of boxcity.exe, as SDL 1.2's entry glue
-// on Windows has it. A program of the GUI subsystem has no console to print
+// sdl12_main_win32.cpp -- the process entry of a Windows program built on the
+// layer, as SDL 1.2's entry glue (SDLmain) on Windows has it: main calls the
+// program's SDL_main. A program of the GUI subsystem has no console to print
 // on, so standard output and error go to stdout.txt and stderr.txt in the
 // current folder; at exit each of the two that is empty is deleted, so that
 // a normal run leaves no file and a failed start-up leaves its one line.
@@ -7,7 +8,8 @@
 #include <cstdlib>
 #include <sys/stat.h>
 
-#include "app.h"
+// The program's own start, as SDL 1.2's SDL_main.h declares it.
+extern "C" int SDL_main(int argc, char *argv[]);
 
 // ---- constants ----
 
