@@ -71,11 +71,7 @@ resources)
     source=$(dirname "${BASH_SOURCE[0]}")/..
     version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/CMakeCache.txt")
     [ -n "$version" ] || fail "no project version in $work/CMakeCache.txt"
-    sizes=$(icon_sizes "$exe" "$run.ico") || fail "no icon group"
-    [ "$sizes" = "16 24 32 48 64 128 256" ] || fail "icon sizes are $sizes"
-    icotool -x -w 256 -o "$run-256.png" "$run.ico" || fail "no 256-pixel image"
-    [ "$(compare -metric AE "$run-256.png" "$source/dist/boxcity.png" null: 2>&1)" = 0 ] ||
-        fail "the 256-pixel icon is not dist/boxcity.png"
+    check_icon "$exe"
     rc=$(x86_64-w64-mingw32-windres -i "$exe" -O rc 2>/dev/null) || fail "cannot read the resources"
     IFS=. read -r -a parts <<<"$version.0.0.0"
     copyright=$(grep -m1 '^Copyright ' "$source/LICENSE")
