@@ -235,7 +235,8 @@ scenario_preview() {
     # The layer drew into that child: no window of boxcity.scr's own shows.
     [ -z "$(xdotool search --onlyvisible --class 'boxcity\.scr' 2>/dev/null)" ] ||
         fail "a window of its own instead of the preview"
-    grep -Eq "L\"boxcity-preview\" .* 0,0 $size parent=0*$(printf '%x' "$hwnd") " "$work/wine.log" ||
+    # Wine writes the parent's handle in upper-case hex.
+    grep -Eq "L\"boxcity-preview\" .* 0,0 $size parent=0*$(printf '%X' "$hwnd") " "$work/wine.log" ||
         fail "no child window of $size in window $hwnd"
     echo >&3                       # the helper destroys its window
     wait "$hpid" || fail "helper status $?"
