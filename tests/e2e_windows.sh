@@ -8,6 +8,8 @@
 #
 # Usage: e2e_windows.sh SCENARIO BOXCITY.EXE WINEPREFIX WORKDIR
 #   imports           (reads the file only)
+#   resources         (reads the file and WORKDIR's CMakeCache.txt; also for
+#                      boxcity.scr)
 #   desktop | close   (need X at 1920x1080 with GLX; start openbox)
 #   no-gl             (needs X without GLX)
 #   no-display        (runs without any display)
@@ -61,6 +63,45 @@ imports)
     system='(ADVAPI32|GDI32|GLU32|IMM32|KERNEL32|MSVCRT|OLE32|OLEAUT32|OPENGL32|SETUPAPI|SHELL32|USER32|VERSION|WINMM)\.DLL'
     extra=$(awk '/DLL Name:/ { print toupper($3) }' <<<"$dump" | grep -vxE "$system")
     [ -z "$extra" ] || fail "needs DLLs that Windows lacks:" $extra
+    ;;
+resources)
+    # What Explorer, Properties and the Screen Saver settings show: the icon
+    # of dist/boxcity.png at every size, the version of this build, and the
+    # manifest Windows reads at start.
+    source=$(dirname "${BASH_SOURCE[0]}")/..
+    version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/CMakeCache.txt")
+    [ -n "$version" ] || fail "no project version in $work/CMakeCache.txt"
+    check_icon "$exe"
+    rc=$(x86_64-w64-mingw32-windres -i "$exe" -O rc 2>/dev/null) || fail "cannot read the resources"
+    IFS=. read -r -a parts <<<"$version.0.0.0"
+    copyright=$(grep -m1 '^Copyright ' "$source/LICENSE")
+    name=${exe##*/}
+    for want in "FILEVERSION ${parts[0]}, ${parts[1]}, ${parts[2]}, ${parts[3]}" \
+                "PRODUCTVERSION ${parts[0]}, ${parts[1]}, ${parts[2]}, ${parts[3]}" \
+                "VALUE \"FileVersion\", \"$version\"" "VALUE \"ProductVersion\", \"$version\"" \
+                "VALUE \"ProductName\", \"boxcity\"" "VALUE \"LegalCopyright\", \"$copyright\"" \
+                "VALUE \"OriginalFilename\", \"$name\"" "VALUE \"InternalName\", \"${name%.*}\"" \
+                "VALUE \"FileDescription\", \"boxcity"; do
+        grep -qF -- "$want" <<<"$rc" || fail "the version information lacks: $want"
+    done
+    # The Screen Saver settings list a .scr by its string 1.
+    if [ "${name##*.}" = scr ]; then
+        grep -qx '  1, "Box City"' <<<"$rc" || fail "no string 1 \"Box City\""
+    fi
+    wrestool -x --raw --type=24 --name=1 "$exe" >"$run.manifest" 2>/dev/null && [ -s "$run.manifest" ] ||
+        fail "no manifest"
+    xmllint --noout "$run.manifest" 2>/dev/null || fail "the manifest is not well-formed XML"
+    ws2005=http://schemas.microsoft.com/SMI/2005/WindowsSettings
+    ws2016=http://schemas.microsoft.com/SMI/2016/WindowsSettings
+    for check in "requestedExecutionLevel/@level|asInvoker" \
+                 "supportedOS[@Id='{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}']/@Id|{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}" \
+                 "dpiAwareness[namespace-uri()='$ws2016']|PerMonitorV2, PerMonitor" \
+                 "dpiAware[namespace-uri()='$ws2005']|true/pm"; do
+        path=${check%%|*} want=${check#*|}
+        got=$(xmllint --xpath "string(//*[local-name()='${path%%[/[]*}']${path#"${path%%[/[]*}"})" \
+              "$run.manifest" 2>/dev/null)
+        [ "$got" = "$want" ] || fail "manifest: $path is '$got', not '$want'"
+    done
     ;;
 desktop)
     start_wm

@@ -134,10 +134,22 @@ scenario_install() {
         fail "the Start-menu entry does not start boxcity.exe"
     entry=$(wine reg query "$uninstall_key" 2>/dev/null | tr -d '\r')
     for value in "DisplayName +REG_SZ +boxcity$" "DisplayVersion +REG_SZ +[0-9]" \
-                 "Publisher +REG_SZ +." "UninstallString +REG_SZ +\"C:.Program Files.boxcity.uninstall.exe\"$" \
+                 "Publisher +REG_SZ +." "DisplayIcon +REG_SZ +C:.Program Files.boxcity.boxcity.exe,0$" \
+                 "UninstallString +REG_SZ +\"C:.Program Files.boxcity.uninstall.exe\"$" \
                  "QuietUninstallString +REG_SZ +\".*uninstall.exe\" /S$" "EstimatedSize +REG_DWORD"; do
         grep -Eq "^ +$value" <<<"$entry" || fail "uninstall entry lacks '$value':"$'\n'"$entry"
     done
+    # boxcity's icon wherever Windows shows the program: the installer, the
+    # uninstaller, the Start-menu entry (its icon location: flag 0x40, the
+    # index at 0x38, the path in UTF-16) and the list of installed programs.
+    check_icon "$setup"
+    check_icon "$inst/uninstall.exe"
+    check_icon "$inst/boxcity.exe"
+    local lnk="$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/boxcity.lnk" hex path
+    hex=$(od -An -tx1 -v "$lnk" | tr -d ' \n')
+    path=$(printf '%s' 'C:\Program Files\boxcity\boxcity.exe' | iconv -t UTF-16LE | od -An -tx1 -v | tr -d ' \n')
+    (( $(od -An -tu4 -j20 -N4 "$lnk") & 0x40 )) && [ "$(od -An -td4 -j56 -N4 "$lnk" | tr -d ' ')" = 0 ] &&
+        [[ $hex == *"$path"* ]] || fail "the Start-menu entry does not show boxcity.exe's icon"
     # The quiet uninstall command, run as the list of programs runs it; the
     # uninstaller copies itself away and returns at once, so wait for it.
     quiet=$(sed -n 's/^ *QuietUninstallString *REG_SZ *//p' <<<"$entry")
@@ -223,7 +235,8 @@ scenario_preview() {
     # The layer drew into that child: no window of boxcity.scr's own shows.
     [ -z "$(xdotool search --onlyvisible --class 'boxcity\.scr' 2>/dev/null)" ] ||
         fail "a window of its own instead of the preview"
-    grep -Eq "L\"boxcity-preview\" .* 0,0 $size parent=0*$(printf '%x' "$hwnd") " "$work/wine.log" ||
+    # Wine writes the parent's handle in upper-case hex.
+    grep -Eq "L\"boxcity-preview\" .* 0,0 $size parent=0*$(printf '%X' "$hwnd") " "$work/wine.log" ||
         fail "no child window of $size in window $hwnd"
     echo >&3                       # the helper destroys its window
     wait "$hpid" || fail "helper status $?"

@@ -8,6 +8,10 @@ if(WIN32)
   add_test(NAME E2E.Windows.ScrOneFileForTheGuiSubsystem
            COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/e2e_windows.sh imports
                    $<TARGET_FILE:boxcity-scr> ${BOXCITY_WINEPREFIX} ${PROJECT_BINARY_DIR})
+  # And its name in the Screen Saver settings.
+  add_test(NAME E2E.Windows.ScrIconVersionManifestAndName
+           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/e2e_windows.sh resources
+                   $<TARGET_FILE:boxcity-scr> ${BOXCITY_WINEPREFIX} ${PROJECT_BINARY_DIR})
   return()
 endif()
 add_executable(test_win_scr ${CMAKE_CURRENT_LIST_DIR}/test_win_scr.cpp)

@@ -13,6 +13,7 @@ endfunction()
 
 set(DESKTOP ${XVFB_RUN} -a -s "-screen 0 1920x1080x24")
 windows_e2e(OneFileForTheGuiSubsystem imports)
+windows_e2e(IconVersionAndManifest resources)
 windows_e2e(DesktopLetterboxesAndEscapeEnds desktop ${DESKTOP})
 windows_e2e(AltF4Ends close ${DESKTOP})
 windows_e2e(NoOpenGLFailsInStderrTxt no-gl ${XVFB_RUN} -a -s "-screen 0 1920x1080x24 -extension GLX")

@@ -3,7 +3,7 @@
 ; it), a Start-menu entry, and an uninstaller registered with the list of
 ; installed programs. /S installs (and uninstalls) silently.
 ;
-; makensis -DVERSION=1.0.0 -DEXE=boxcity.exe -DSCR=boxcity.scr
+; makensis -DVERSION=1.0.0 -DEXE=boxcity.exe -DSCR=boxcity.scr -DICON=boxcity.ico
 ;          -DLICENSE=LICENSE -DOUTFILE=boxcity-1.0.0-setup.exe boxcity.nsi
 
 ; The default 32-bit stub needs a 32-bit Windows layer, which 64-bit-only
@@ -22,6 +22,7 @@ SetCompressor /SOLID lzma
 !insertmacro REQUIRE VERSION
 !insertmacro REQUIRE EXE
 !insertmacro REQUIRE SCR
+!insertmacro REQUIRE ICON
 !insertmacro REQUIRE LICENSE
 !insertmacro REQUIRE OUTFILE
 
@@ -44,6 +45,9 @@ VIAddVersionKey "CompanyName" "${PUBLISHER}"
 VIAddVersionKey "FileDescription" "${NAME} installer"
 VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "LegalCopyright" "Copyright 2026 ${PUBLISHER}"
+; boxcity's own icon on the installer and the uninstaller, as on the programs.
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
 
 ; ---- pages ----
 
@@ -70,7 +74,7 @@ Section "boxcity"
   File "/oname=boxcity.scr" "${SCR}"
 
   SetOutPath "$INSTDIR"
-  CreateShortcut "${SHORTCUT}" "$INSTDIR\boxcity.exe"
+  CreateShortcut "${SHORTCUT}" "$INSTDIR\boxcity.exe" "" "$INSTDIR\boxcity.exe" 0
 
   ; What Windows shows as the program's size: both folders' share of it.
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
@@ -79,7 +83,7 @@ Section "boxcity"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${NAME}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\boxcity.exe"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\boxcity.exe,0"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
