@@ -3,13 +3,18 @@
 ; it), a Start-menu entry, and an uninstaller registered with the list of
 ; installed programs. /S installs (and uninstalls) silently.
 ;
-; makensis -DVERSION=1.0.0 -DEXE=boxcity.exe -DSCR=boxcity.scr
-;          -DLICENSE=LICENSE -DOUTFILE=boxcity-1.0.0-setup.exe boxcity.nsi
+; makensis -DVERSION=X.Y.Z -DEXE=boxcity.exe -DSCR=boxcity.scr
+;          -DLICENSE=LICENSE -DOUTFILE=boxcity-X.Y.Z-setup.exe boxcity.nsi
+; (scripts/package-windows passes the version of the CMake project).
 
 ; The default 32-bit stub needs a 32-bit Windows layer, which 64-bit-only
 ; systems lack; boxcity itself is 64-bit anyway.
 Target amd64-unicode
 SetCompressor /SOLID lzma
+; File would store each file's modification time in the installer, so that
+; the same release rebuilt later would differ; the installed files take the
+; time they are installed instead.
+SetDateSave off
 
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
