@@ -6,6 +6,8 @@
 # Usage: e2e_package.sh STAGE BUILD WORK [HELPER]
 #   build                   cpack the build folder BUILD into WORK, unpack
 #                           the .deb into WORK/root
+#   deb                     the same with a finished package: BUILD is the .deb
+#   apt                     install WORK's package with apt, then purge it
 #   lint HELPER=LICENSE     desktop-file-validate, appstreamcli, man, lintian,
 #                           the licence in the copyright file and metadata
 #   daemon                  XScreenSaver under its own Xvfb, as an ordinary user
@@ -35,14 +37,22 @@ lit_rows() {
 }
 
 case $stage in
-build)
+build|deb)
     rm -rf "$work" && mkdir -p "$work" || fail "no work folder"
-    (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake") >"$work/cpack.log" 2>&1 ||
-        { cat "$work/cpack.log"; fail "cpack failed"; }
+    if [ "$stage" = build ]; then
+        (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake") >"$work/cpack.log" 2>&1 ||
+            { cat "$work/cpack.log"; fail "cpack failed"; }
+        version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+        snap=$build/boxcity-snap
+    else
+        cp "$build" "$work/" || fail "no package $build"
+        version=$(dpkg-deb -f "$build" Version)
+        snap=$root/usr/bin/boxcity-snap
+    fi
     deb=$(ls "$work"/boxcity_*.deb 2>/dev/null | head -n 1)
     [ -n "$deb" ] || fail "no .deb"
-    [ "$(basename "$deb")" = "boxcity_1.0.0_$(dpkg --print-architecture).deb" ] ||
-        fail "the package is $(basename "$deb"), not boxcity_1.0.0_ARCH.deb"
+    [ "$(basename "$deb")" = "boxcity_${version}_$(dpkg --print-architecture).deb" ] ||
+        fail "the package is $(basename "$deb"), not boxcity_${version}_ARCH.deb"
     ln -sf "$(basename "$deb")" "$work/boxcity.deb"
     mkdir -p "$root" && chmod 755 "$work" "$root"
     dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x failed"
@@ -57,12 +67,36 @@ build)
     done
     ls "$root"/usr/share/metainfo/*.metainfo.xml >/dev/null 2>&1 || fail "no AppStream metadata"
     # The icon is the frame the README's commands make.
-    "$build/boxcity-snap" --seed 42 --frames 600 --png "$work/frame.png" || fail "no frame for the icon"
+    "$snap" --seed 42 --frames 600 --png "$work/frame.png" || fail "no frame for the icon"
     convert "$work/frame.png" -gravity center -crop 768x768+0+0 +repage -resize 256x256 -strip "$work/icon.png"
     cmp -s "$work/icon.png" "$root/usr/share/icons/hicolor/256x256/apps/boxcity.png" ||
         fail "the icon is not the frame the README's commands make"
     dpkg-deb -f "$deb" Depends | grep -q 'libsdl1.2' || fail "Depends does not come from the binaries"
     [ "$(dpkg-deb -f "$deb" Suggests)" = xscreensaver ] || fail "no Suggests: xscreensaver"
+    ;;
+apt)
+    # Installed as a user would, everything where the package says, then
+    # purged: nothing of it left. A boxcity installed before is not touched.
+    dpkg-query -W -f='${Status}' boxcity 2>/dev/null | grep -q "ok installed" &&
+        fail "boxcity is installed on this machine already; not replacing it"
+    sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    apt_get() { DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get -o DPkg::Lock::Timeout=600 -y -q "$@"; }
+    apt_get install "$(realpath "$work/boxcity.deb")" >"$work/apt.log" 2>&1 ||
+        { cat "$work/apt.log"; fail "apt-get install failed"; }
+    version=$(dpkg-deb -f "$work/boxcity.deb" Version)
+    [ "$(dpkg-query -W -f='${Version}' boxcity)" = "$version" ] || fail "not installed as $version"
+    dpkg -L boxcity >"$work/installed.lst"
+    missing=$(dpkg-deb -c "$work/boxcity.deb" | awk '{ sub(/^\./, "", $6); print $6 }' | grep -v '/$' |
+              while read -r f; do [ -e "$f" ] || echo "$f"; done)
+    [ "$(head -n 1 < <(/usr/bin/boxcity-snap --version))" = "boxcity-snap $version" ] ||
+        { apt_get purge boxcity >/dev/null 2>&1; fail "the installed boxcity-snap is not $version"; }
+    man -w boxcity-snap >/dev/null 2>&1 || missing+=" (man boxcity-snap)"
+    apt_get purge boxcity >>"$work/apt.log" 2>&1 || fail "apt-get purge failed"
+    [ -z "$missing" ] || fail "not installed: $missing"
+    left=$(while read -r f; do [ -f "$f" ] && echo "$f"; done <"$work/installed.lst")
+    [ -z "$left" ] || fail "left after purge: $left"
+    echo "installed $version with apt ($(wc -l <"$work/installed.lst") paths) and purged it"
     ;;
 lint)
     desktop-file-validate "$root"/usr/share/applications/boxcity.desktop || fail "desktop entry"

@@ -172,11 +172,17 @@ TEST_F(Snap, ClockSeedIsPrintedSoTheRunCanBeRepeated)
     EXPECT_EQ(run.out.rfind("seed " + seed + "\nframe 1\n", 0), 0u) << run.out;
 }
 
-TEST_F(Snap, HelpPrintsUsage)
+TEST_F(Snap, HelpPrintsUsageAndVersionTheProjectVersion)
 {
     const Outcome run = snap("--help");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out.rfind("usage: boxcity-snap", 0), 0u);
+    // Name and version, then the licence; nothing else is done.
+    const Outcome version = snap("--seed 1 --png %D/x.png --version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("boxcity-snap " BOXCITY_VERSION "\nCopyright", 0), 0u) << version.out;
+    EXPECT_NE(version.out.find("\nLicense MIT"), std::string::npos) << version.out;
+    EXPECT_FALSE(fs::exists(dir / "x.png"));
 }
 
 TEST_F(Snap, BadInputGetsItsMessageAndStatusAndLeavesNoFile)

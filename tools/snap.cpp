@@ -141,6 +141,12 @@ int main(int argc, char **argv)
         std::fputs(SNAP_HELP, stdout);
         return 0;
     }
+    if (opts.version) {
+        std::fputs("boxcity-snap " BOXCITY_VERSION "\n"
+                   "Copyright (c) 2026 the boxcity developers\n"
+                   "License MIT <https://opensource.org/licenses/MIT>\n", stdout);
+        return 0;
+    }
     if (opts.png.empty() && opts.state.empty() && opts.video.empty())
         opts.info = true;
     if (!opts.video.empty()) {

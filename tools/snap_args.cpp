@@ -7,11 +7,12 @@
 
 const char SNAP_USAGE[] =
     "usage: boxcity-snap [--seed N] [--frames N] [--png FILE] [--state FILE] [--info]"
-    " [--video FILE [--length N] [--fps R] [--size WxH]] [--help]";
+    " [--video FILE [--length N] [--fps R] [--size WxH]] [--help] [--version]";
 
 const char SNAP_HELP[] =
     "usage: boxcity-snap [--seed N] [--frames N] [--png FILE] [--state FILE] [--info]\n"
     "                    [--video FILE [--length N] [--fps R] [--size WxH]] [--help]\n"
+    "                    [--version]\n"
     "\n"
     "Generates the city, runs the animation for a number of steps without a display\n"
     "and writes what it looks like then.\n"
@@ -31,6 +32,7 @@ const char SNAP_HELP[] =
     "  --info        print the seed, frame, camera, cars per direction and draws\n"
     "                (the default when none of --png, --state, --video is given)\n"
     "  --help        print this text\n"
+    "  --version     print the version and the licence\n"
     "\n"
     "Exit status: 0 done, 1 failure at run time, 2 bad command line.\n";
 
@@ -101,6 +103,10 @@ std::string parseSnapArgs(int argc, char **argv, SnapOptions &opts)
                                 !std::strcmp(arg, "--fps") || !std::strcmp(arg, "--size");
         if (!std::strcmp(arg, "--help")) {
             opts.help = true;
+            continue;
+        }
+        if (!std::strcmp(arg, "--version")) {
+            opts.version = true;
             continue;
         }
         if (!std::strcmp(arg, "--info")) {

@@ -7,6 +7,7 @@
 
 struct SnapOptions {
     bool help = false;
+    bool version = false;
     bool seedGiven = false;
     uint32_t seed = 0;
     uint64_t frames = 1;               // the first picture the program shows

@@ -10,7 +10,8 @@ set(CMAKE_C_COMPILER ${BOXCITY_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${BOXCITY_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${BOXCITY_TRIPLE}-windres)
 
-set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+# No link time in the PE header: the same source links to the same bytes.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -Wl,--no-insert-timestamp")
 
 set(CMAKE_FIND_ROOT_PATH /usr/${BOXCITY_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -3,13 +3,19 @@
 ; it), a Start-menu entry, and an uninstaller registered with the list of
 ; installed programs. /S installs (and uninstalls) silently.
 ;
-; makensis -DVERSION=1.0.0 -DEXE=boxcity.exe -DSCR=boxcity.scr -DICON=boxcity.ico
-;          -DLICENSE=LICENSE -DOUTFILE=boxcity-1.0.0-setup.exe boxcity.nsi
+; makensis -DVERSION=X.Y.Z -DEXE=boxcity.exe -DSCR=boxcity.scr -DICON=boxcity.ico
+;          "-DCOPYRIGHT=Copyright (c) ..." (the line of LICENSE)
+;          -DLICENSE=LICENSE -DOUTFILE=boxcity-X.Y.Z-setup.exe boxcity.nsi
+; (scripts/package-windows passes the version of the CMake project).
 
 ; The default 32-bit stub needs a 32-bit Windows layer, which 64-bit-only
 ; systems lack; boxcity itself is 64-bit anyway.
 Target amd64-unicode
 SetCompressor /SOLID lzma
+; File would store each file's modification time in the installer, so that
+; the same release rebuilt later would differ; the installed files take the
+; time they are installed instead.
+SetDateSave off
 
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
@@ -23,6 +29,7 @@ SetCompressor /SOLID lzma
 !insertmacro REQUIRE EXE
 !insertmacro REQUIRE SCR
 !insertmacro REQUIRE ICON
+!insertmacro REQUIRE COPYRIGHT
 !insertmacro REQUIRE LICENSE
 !insertmacro REQUIRE OUTFILE
 
@@ -44,7 +51,7 @@ VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "CompanyName" "${PUBLISHER}"
 VIAddVersionKey "FileDescription" "${NAME} installer"
 VIAddVersionKey "FileVersion" "${VERSION}"
-VIAddVersionKey "LegalCopyright" "Copyright 2026 ${PUBLISHER}"
+VIAddVersionKey "LegalCopyright" "${COPYRIGHT}"
 ; boxcity's own icon on the installer and the uninstaller, as on the programs.
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
