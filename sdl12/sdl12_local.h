@@ -21,3 +21,14 @@ struct Sdl12Picture {
 
 extern SDL_Window *sdl12Window;     // the video mode's window, or null
 extern Sdl12Picture sdl12Picture;   // updated at every buffer swap
+extern bool sdl12EveryDisplay;      // full screen covers every display
+
+// ---- functions ----
+
+// Every display but the primary (sdl12_displays.cpp).
+SDL_Window *sdl12DisplayWindow(int display, Uint32 flags);
+// canCopy: the picture lies in a framebuffer object the windows can copy.
+void sdl12OpenOtherDisplays(SDL_GLContext context, bool canCopy);
+// show draws the picture into the window the context is current on.
+void sdl12ShowOnOtherDisplays(SDL_GLContext context, void (*show)(SDL_Window *window));
+void sdl12CloseOtherDisplays(void);

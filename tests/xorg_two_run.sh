@@ -103,6 +103,9 @@ if ! mode1=$(monitor DUMMY0 "$w1" "$h1" 2>>"$dir/xrandr") ||
     cat "$dir/xrandr" >&2
     exit 1
 fi
+# A full query makes the server probe its outputs once more; until then the
+# cheap query that SDL 2 makes still reports the one monitor of start-up.
+xrandr >/dev/null
 export XORG_TWO_MONITORS="${w1}x${h1}+0+0 ${w2}x${h2}+${w1}+0"
 
 "$@"

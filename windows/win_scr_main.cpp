@@ -62,6 +62,7 @@ static int preview(HWND parent)
     snprintf(id, sizeof id, "%llu", (unsigned long long)(UINT_PTR)child);
     _putenv_s("SDL_WINDOWID", id);
     eventHandler = scrPreviewEvent;
+    failureBox = 0;                    // a box would pop up over the settings dialog
     runCity();
 }
 
@@ -79,6 +80,7 @@ extern "C" int SDL_main(int argc, char *argv[])
     HWND window = (HWND)(UINT_PTR)opts.window;
     switch (opts.mode) {
     case ScrMode::Saver:
+        SDL12_CoverEveryDisplay(1);    // the whole desktop, not the primary display only
         eventHandler = scrSaverEvent;
         runCity();
     case ScrMode::Preview:
