@@ -10,7 +10,9 @@
 #   SETUP   boxcity-VERSION-setup.exe
 #   HELPER  win_parent_window.exe (a window to preview into)
 #   SCENARIO: install saver-mouse saver-key configure bad-option preview
-#   (all, in that order, when none is named)
+#   (all, in that order, when none is named); on the two-monitor server of
+#   xorg_two_run.sh: monitors-key monitors-mouse; on an X server without GLX:
+#   no-gl
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_wine.sh"
@@ -229,6 +231,39 @@ scenario_preview() {
     wait "$hpid" || fail "helper status $?"
     exec 3>&-
     expect_status 0 30 && expect_no_files
+}
+
+# Every monitor covered (the desktop painted a colour first: it must show
+# nowhere), then ended by a key or by the mouse, both over the second monitor.
+monitors() {
+    local desktop='#ff00ff' second x2
+    read -r _ second <<<"$XORG_TWO_MONITORS"
+    x2=${second#*+} x2=${x2%%+*}
+    xsetroot -solid "$desktop" || fail "could not paint the desktop"
+    xdotool mousemove $((x2 + 300)) 300     # where the user left the pointer
+    start /s
+    wait_monitors "$desktop" "$work/monitors.png" 120
+    [ -n "${BOXCITY_MONITORS_SHOT:-}" ] && cp "$work/monitors.png" "$BOXCITY_MONITORS_SHOT"
+    sleep 1
+    alive || fail "ended with no input"
+    if [ "$1" = key ]; then
+        xdotool key space 2>/dev/null
+    else
+        for x in 320 360 420; do xdotool mousemove $((x2 + x)) 320; sleep 0.1; done
+    fi
+    expect_status 0 30 && expect_no_files
+}
+scenario_monitors-key() { monitors key; }
+scenario_monitors-mouse() { monitors mouse; }
+
+# No OpenGL: the start-up line in a box titled boxcity, and in stderr.txt;
+# Return closes the box, status 1. The preview, inside a dialog, shows none.
+scenario_no-gl() {
+    local line='Video mode set failed: this display offers no OpenGL'
+    start /s
+    answer_box "$line"
+    expect_status 1 30
+    grep -qF "$line" "$work/run/stderr.txt" || fail "stderr.txt does not hold the line"
 }
 
 # ---- main ----
