@@ -3,7 +3,8 @@
 # display in DISPLAY (an Xvfb of 1024x768x24, so that no window manager is
 # needed for the full-screen mode): each scenario as Windows or a user would
 # do it. All of them share one Wine prefix of their own, made here and
-# removed at the end.
+# removed at the end (or, for several runs, the one in E2E_SCR_PREFIX, made
+# there if missing and kept).
 #
 # Usage: e2e_windows_scr.sh SCR SETUP HELPER [SCENARIO...]
 #   SCR     boxcity.scr
@@ -27,7 +28,8 @@ scenarios=("$@")
 
 E2E_TAG=setup
 work=$e2e_short
-drive=$work/prefix/drive_c
+prefix=${E2E_SCR_PREFIX:-$work/prefix}
+drive=$prefix/drive_c
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\boxcity'
 failed=0
 
@@ -205,8 +207,10 @@ scenario_bad-option() {
 # Drawn into a child window that covers the window the helper made (as Wine
 # records its creation), it runs until that window is destroyed, then ends
 # with 0. Whether the picture reaches the window Wine cannot show.
-scenario_preview() {
-    local fifo=$work/helper.in line hwnd size hpid
+# The helper's window to preview into: sets hwnd, size and hpid; a line on
+# its input (fd 3) makes it destroy the window and end.
+start_helper() {
+    local fifo=$work/helper.in line
     mkfifo "$fifo"
     exec 3<>"$fifo"
     wine "$helper" <"$fifo" >"$work/helper.log" 2>&1 &
@@ -219,6 +223,11 @@ scenario_preview() {
     read -r hwnd size <<<"$line"
     [[ "$hwnd" =~ ^[0-9]+$ && "$size" =~ ^[0-9]+x[0-9]+$ ]] ||
         fail "helper printed no window handle and size: '$line'"
+}
+
+scenario_preview() {
+    local hwnd size hpid
+    start_helper
     channels=,+win start /p "$hwnd"
     sleep 10
     alive || fail "ended while its window was still there"
@@ -264,11 +273,21 @@ scenario_no-gl() {
     answer_box "$line"
     expect_status 1 30
     grep -qF "$line" "$work/run/stderr.txt" || fail "stderr.txt does not hold the line"
+    # The preview ends at once, its box would wait for an answer.
+    local hwnd size hpid
+    start_helper
+    start /p "$hwnd"
+    expect_status 1 30
+    grep -qF "$line" "$work/run/stderr.txt" || fail "/p: stderr.txt does not hold the line"
+    grep -qF "$line" "$work/wine.log" && fail "/p showed a message box"
+    echo >&3
+    wait "$hpid"
+    exec 3>&-
 }
 
 # ---- main ----
 
-wine_prefix "$work/prefix"
+wine_prefix "$prefix"
 for scenario in "${scenarios[@]}"; do
     E2E_TAG=$scenario
     begin=$SECONDS

@@ -49,4 +49,6 @@ if(BOXCITY_XORG)
                      $<TARGET_FILE:sdl12_saver>)
     set_tests_properties(E2E.Sdl12.EveryMonitor.${scenario} PROPERTIES TIMEOUT 300)
   endforeach()
+  # One of the two is enough for every everyday run (plain, sanitized, Clang).
+  set_tests_properties(E2E.Sdl12.EveryMonitor.mouse PROPERTIES LABELS long)
 endif()
