@@ -155,7 +155,8 @@ static void show(SDL_Window *window)
     int outW, outH, x, y, w, h;
     SDL_GL_GetDrawableSize(window, &outW, &outH);
     letterbox(outW, outH, &x, &y, &w, &h);
-    glClear(GL_COLOR_BUFFER_BIT);
+    if (w < outW || h < outH)
+        glClear(GL_COLOR_BUFFER_BIT);  // only the bars need it
     scaler.blitFramebuffer(0, 0, sdl12Picture.width, sdl12Picture.height, x, y, x + w, y + h,
                            GL_COLOR_BUFFER_BIT, GL_LINEAR);
     SDL_GL_SwapWindow(window);
