@@ -193,6 +193,23 @@ e2e_letterbox() {
     echo "${pw}x${ph}+$(((w - pw) / 2))+$(((h - ph) / 2))"
 }
 
+# "ALL LIT GREY PAINTED": the pixels of the part GEOMETRY of the screenshot,
+# those not black, those of the clouds' grey (0.35 of full) and those of
+# COLOUR (RRGGBB).
+monitor_pixels() {
+    convert "$1" -crop "$2" +repage -depth 8 -format %c histogram:info:- | awk -v colour="#$3" '
+        match($0, /\([0-9]+,[0-9]+,[0-9]+/) {
+            n = $1 + 0
+            split(substr($0, RSTART + 1, RLENGTH - 1), c, ",")
+            all += n
+            if (c[1] + c[2] + c[3] > 0) lit += n
+            if (c[1] >= 86 && c[1] <= 92 && c[2] >= 86 && c[2] <= 92 && c[3] >= 86 && c[3] <= 92)
+                grey += n
+            if (index($0, colour " ")) painted += n
+        }
+        END { printf "%d %d %d %d\n", all, lit, grey, painted }'
+}
+
 # Each monitor: the lit part is exactly the letterboxed picture, more than a
 # fifth of the monitor is lit, the clouds' grey (0.35 of full) shows, and the
 # desktop's COLOUR shows nowhere.
@@ -207,18 +224,7 @@ wait_monitors() {
             w=${monitor%%x*} h=${monitor#*x} h=${h%%+*}
             want=$(e2e_letterbox "$w" "$h")
             box=$(convert "$shot" -crop "$monitor" +repage -threshold 0 -format %@ info: 2>/dev/null)
-            counts=$(convert "$shot" -crop "$monitor" +repage -depth 8 -format %c histogram:info:- |
-                awk -v colour="#$colour" '
-                match($0, /\([0-9]+,[0-9]+,[0-9]+/) {
-                    n = $1 + 0
-                    split(substr($0, RSTART + 1, RLENGTH - 1), c, ",")
-                    all += n
-                    if (c[1] + c[2] + c[3] > 0) lit += n
-                    if (c[1] >= 86 && c[1] <= 92 && c[2] >= 86 && c[2] <= 92 && c[3] >= 86 && c[3] <= 92)
-                        grey += n
-                    if (index($0, colour " ")) painted += n
-                }
-                END { printf "%d %d %d %d\n", all, lit, grey, painted }')
+            counts=$(monitor_pixels "$shot" "$monitor" "$colour")
             read -r all lit grey painted <<<"$counts"
             report+=" [$monitor: lit box $box (want $want), pixels all lit grey desktop = $counts]"
             [ "$box" = "$want" ] && [ "$lit" -gt $((all / 5)) ] && [ "$grey" -gt 1000 ] &&

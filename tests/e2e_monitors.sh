@@ -7,6 +7,9 @@
 # Usage: e2e_monitors.sh SCENARIO PROGRAM [ARG...]
 #   key     a key pressed with the pointer over the second monitor
 #   mouse   the pointer moved across the second monitor
+#   black   a driver without framebuffer objects (Mesa told to hide them):
+#           the second monitor is covered in black, the primary shows the
+#           city; a key ends it
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 
@@ -20,14 +23,30 @@ x2=${second#*+} x2=${x2%%+*}       # where the second monitor begins
 desktop='#ff00ff'
 xsetroot -solid "$desktop" || fail "could not paint the desktop"
 xdotool mousemove $((x2 + 300)) 300   # where the user left the pointer
+[ "$scenario" = black ] &&
+    export MESA_EXTENSION_OVERRIDE="-GL_ARB_framebuffer_object -GL_EXT_framebuffer_object"
 "$@" &
 pid=$!
-wait_monitors "$desktop" "$e2e_short/monitors.png"
+if [ "$scenario" = black ]; then
+    shot=$e2e_short/monitors.png end=$((SECONDS + 90)) primary= second=
+    while :; do
+        alive || fail "ended on its own"
+        [ "$SECONDS" -lt "$end" ] || fail "second monitor not black: $second, primary: $primary"
+        sleep 1
+        import -window root "$shot" 2>/dev/null || continue
+        read -r _ primary <<<"$(monitor_pixels "$shot" "${XORG_TWO_MONITORS%% *}" FF00FF)"
+        second=$(monitor_pixels "$shot" "${XORG_TWO_MONITORS##* }" FF00FF)
+        read -r _ lit _ _ <<<"$second"
+        [ "${primary%% *}" -gt 0 ] && [ "$lit" -eq 0 ] && break
+    done
+else
+    wait_monitors "$desktop" "$e2e_short/monitors.png"
+fi
 [ -n "${BOXCITY_MONITORS_SHOT:-}" ] && cp "$e2e_short/monitors.png" "$BOXCITY_MONITORS_SHOT"
 sleep 1
 alive || fail "ended with no input"
 case $scenario in
-key) xdotool key space 2>/dev/null ;;
+key | black) xdotool key space 2>/dev/null ;;
 mouse) for x in 320 360 420; do xdotool mousemove $((x2 + x)) 320; sleep 0.1; done ;;
 *) fail "unknown scenario" ;;
 esac

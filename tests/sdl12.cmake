@@ -42,7 +42,7 @@ add_executable(sdl12_saver ${CMAKE_CURRENT_LIST_DIR}/sdl12_saver.cpp
 target_include_directories(sdl12_saver PRIVATE ${PROJECT_SOURCE_DIR}/windows)
 target_link_libraries(sdl12_saver PRIVATE app-sdl12)
 if(BOXCITY_XORG)
-  foreach(scenario key mouse)
+  foreach(scenario key mouse black)
     add_test(NAME E2E.Sdl12.EveryMonitor.${scenario}
              COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/xorg_two_run.sh
                      bash ${CMAKE_CURRENT_LIST_DIR}/e2e_monitors.sh ${scenario}
@@ -50,5 +50,5 @@ if(BOXCITY_XORG)
     set_tests_properties(E2E.Sdl12.EveryMonitor.${scenario} PROPERTIES TIMEOUT 300)
   endforeach()
   # One of the two is enough for every everyday run (plain, sanitized, Clang).
-  set_tests_properties(E2E.Sdl12.EveryMonitor.mouse PROPERTIES LABELS long)
+  set_tests_properties(E2E.Sdl12.EveryMonitor.mouse E2E.Sdl12.EveryMonitor.black PROPERTIES LABELS long)
 endif()
