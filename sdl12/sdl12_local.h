@@ -25,7 +25,8 @@ extern bool sdl12EveryDisplay;      // full screen covers every display
 
 // ---- functions ----
 
-// Every display but the primary (sdl12_displays.cpp).
+// Every display covered (sdl12_displays.cpp): a full-screen window placed
+// and sized as the display (0: the primary), then one on each other display.
 SDL_Window *sdl12DisplayWindow(int display, Uint32 flags);
 // canCopy: the picture lies in a framebuffer object the windows can copy.
 void sdl12OpenOtherDisplays(SDL_GLContext context, bool canCopy);

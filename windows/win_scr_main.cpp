@@ -1,10 +1,10 @@
 // win_scr_main.cpp -- boxcity.scr, the program Windows starts as the
-// screensaver: with /s the city full screen until the user comes back, with
-// /p inside the settings dialog's little preview window until that goes
-// away, with /c (or nothing) the settings, of which there are none. Both
-// animations are boxcity's own start-up and frame loop (runCity); only the
-// rules for ending differ. SDL 1.2's entry glue calls SDL_main, as for
-// boxcity.exe.
+// screensaver: with /s the city full screen on every monitor until the user
+// comes back, with /p inside the settings dialog's little preview window
+// until that goes away, with /c (or nothing) the settings, of which there are
+// none. Both animations are boxcity's own start-up and frame loop (runCity);
+// only the rules for ending differ. SDL 1.2's entry glue calls SDL_main, as
+// for boxcity.exe.
 #include <windows.h>
 
 #include <cstdio>
