@@ -21,7 +21,15 @@ void Quit(int returnCode)
 // Every start-up failure: one line with SDL's reason, then exit status 1.
 [[noreturn]] static void fail(const char *format)
 {
-    fprintf(stderr, format, SDL_GetError());
+    char line[1200];  // SDL's reasons are shorter than 1024
+    snprintf(line, sizeof line, format, SDL_GetError());
+    fputs(line, stderr);
+#ifdef _WIN32
+    if (failureBox) {
+        SDL_Quit();  // no full-screen window left over the box
+        showFailureBox(line);
+    }
+#endif
     Quit(1);
 }
 

@@ -20,3 +20,10 @@ int drainEvents(int (*poll)(SDL_Event *), SDL_Event *event);
 // From now on, the window vanishing under us is a stop request (X11, Windows).
 void watchWindow(void);
 int windowLost(void);                 // 1 once the window has been taken away
+#ifdef _WIN32
+// A Windows program has no console: a start-up failure is shown in a message
+// box as well, unless the program lives inside another's window (the
+// screensaver preview) and clears failureBox first.
+extern int failureBox;
+void showFailureBox(const char *line);  // waits for the user to close it
+#endif

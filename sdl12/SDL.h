@@ -250,6 +250,12 @@ int SDL_PollEvent(SDL_Event *event);  // 1 and the next event, or 0
 void SDL_Delay(Uint32 ms);
 void SDL_GL_SwapBuffers(void);
 
+// The layer's own, not SDL 1.2's: after SDL12_CoverEveryDisplay(1), a
+// full-screen mode covers every display with a window of its own, each
+// showing the one picture letterboxed to its shape (or black where it cannot
+// show it). For a screensaver; a program keeps its one window on the primary.
+void SDL12_CoverEveryDisplay(int on);
+
 } // namespace sdl12
 
 #ifndef SDL12_LAYER

@@ -21,3 +21,15 @@ struct Sdl12Picture {
 
 extern SDL_Window *sdl12Window;     // the video mode's window, or null
 extern Sdl12Picture sdl12Picture;   // updated at every buffer swap
+extern bool sdl12EveryDisplay;      // full screen covers every display
+
+// ---- functions ----
+
+// Every display covered (sdl12_displays.cpp): a full-screen window placed
+// and sized as the display (0: the primary), then one on each other display.
+SDL_Window *sdl12DisplayWindow(int display, Uint32 flags);
+// canCopy: the picture lies in a framebuffer object the windows can copy.
+void sdl12OpenOtherDisplays(SDL_GLContext context, bool canCopy);
+// show draws the picture into the window the context is current on.
+void sdl12ShowOnOtherDisplays(SDL_GLContext context, void (*show)(SDL_Window *window));
+void sdl12CloseOtherDisplays(void);

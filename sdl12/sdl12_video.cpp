@@ -6,6 +6,7 @@
 // that size, and every swap blits it onto the window scaled to fill the
 // height (or width) and centred, the bars around it black. A driver without
 // framebuffer objects gets the screen switched to the mode's own size instead.
+// Where asked, the swap shows the picture on every display (sdl12_displays.cpp).
 #include <cstdarg>
 #include <cstdio>
 #include <cstdint>
@@ -148,6 +149,19 @@ static void explainFailure(void)
         ::SDL_SetError("%s", reason);
 }
 
+// The picture letterboxed into the window the context is current on, shown.
+static void show(SDL_Window *window)
+{
+    int outW, outH, x, y, w, h;
+    SDL_GL_GetDrawableSize(window, &outW, &outH);
+    letterbox(outW, outH, &x, &y, &w, &h);
+    if (w < outW || h < outH)
+        glClear(GL_COLOR_BUFFER_BIT);  // only the bars need it
+    scaler.blitFramebuffer(0, 0, sdl12Picture.width, sdl12Picture.height, x, y, x + w, y + h,
+                           GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    SDL_GL_SwapWindow(window);
+}
+
 static void closeMode(void)
 {
     if (context && scaler.framebuffer) {
@@ -157,6 +171,7 @@ static void closeMode(void)
         scaler.deleteRenderbuffers(1, &scaler.depth);
     }
     scaler = Scaler();
+    sdl12CloseOtherDisplays();
     if (context)
         SDL_GL_DeleteContext(context);
     context = nullptr;
@@ -267,6 +282,8 @@ SDL_Surface *SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags)
     if (foreign && *foreign) {
         SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
         sdl12Window = SDL_CreateWindowFrom((void *)(uintptr_t)SDL_strtoull(foreign, nullptr, 0));
+    } else if (fullscreen && sdl12EveryDisplay) {
+        sdl12Window = sdl12DisplayWindow(0, SDL_WINDOW_OPENGL);
     } else {
         Uint32 windowFlags = SDL_WINDOW_OPENGL | (fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
         sdl12Window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
@@ -284,8 +301,11 @@ SDL_Surface *SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags)
     }
     if (swapControl >= 0)
         SDL_GL_SetSwapInterval(swapControl);
-    if (!startScaler(width, height) && fullscreen && !(foreign && *foreign))
+    bool scaled = startScaler(width, height);
+    if (!scaled && fullscreen && !(foreign && *foreign))
         switchScreen(width, height);
+    if (fullscreen && sdl12EveryDisplay && !(foreign && *foreign))
+        sdl12OpenOtherDisplays(context, scaled);
 
     screenFormat.BitsPerPixel = (Uint8)(bpp > 0 ? bpp : 16);
     screenFormat.BytesPerPixel = (Uint8)((screenFormat.BitsPerPixel + 7) / 8);
@@ -308,22 +328,17 @@ void SDL_GL_SwapBuffers(void)
         return;
     if (!scaler.framebuffer) {
         SDL_GL_SwapWindow(sdl12Window);
+        sdl12ShowOnOtherDisplays(context, nullptr);
         return;
     }
-    int outW, outH, x, y, w, h;
-    SDL_GL_GetDrawableSize(sdl12Window, &outW, &outH);
-    letterbox(outW, outH, &x, &y, &w, &h);
-
     // The bars: black whatever the program's clear colour.
     GLfloat clear[4];
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
     scaler.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
+    sdl12ShowOnOtherDisplays(context, show);
+    show(sdl12Window);
     glClearColor(clear[0], clear[1], clear[2], clear[3]);
-    scaler.blitFramebuffer(0, 0, sdl12Picture.width, sdl12Picture.height, x, y, x + w, y + h,
-                           GL_COLOR_BUFFER_BIT, GL_LINEAR);
-    SDL_GL_SwapWindow(sdl12Window);
     scaler.bindFramebuffer(GL_FRAMEBUFFER, scaler.framebuffer);
 
     // The same place in window coordinates, for the mouse (y from the top).

@@ -40,6 +40,10 @@
 #   wait_lit_box BOX SHOT [SECS]
 #                             screenshots into SHOT until the lit box is BOX;
 #                             fail after SECS (60) seconds or if $pid ends
+#   wait_monitors COLOUR SHOT [SECS]
+#                             on the server of xorg_two_run.sh: screenshots
+#                             until every monitor shows the city letterboxed
+#                             to its shape and no pixel of COLOUR (#RRGGBB)
 #
 # Scripts run without set -e: each check fails with its own message.
 
@@ -176,4 +180,58 @@ wait_lit_box() {
         sleep 0.5
     done
     fail "lit area of the screen is $box, expected $want"
+}
+
+# The 4:3 picture's place on a W x H monitor, as WxH+X+Y (the layer's rounding).
+e2e_letterbox() {
+    local w=$1 h=$2 pw ph
+    if [ $((w * 3)) -gt $((h * 4)) ]; then
+        ph=$h pw=$(((h * 4 + 1) / 3))
+    else
+        pw=$w ph=$(((w * 3 + 2) / 4))
+    fi
+    echo "${pw}x${ph}+$(((w - pw) / 2))+$(((h - ph) / 2))"
+}
+
+# "ALL LIT GREY PAINTED": the pixels of the part GEOMETRY of the screenshot,
+# those not black, those of the clouds' grey (0.35 of full) and those of
+# COLOUR (RRGGBB).
+monitor_pixels() {
+    convert "$1" -crop "$2" +repage -depth 8 -format %c histogram:info:- | awk -v colour="#$3" '
+        match($0, /\([0-9]+,[0-9]+,[0-9]+/) {
+            n = $1 + 0
+            split(substr($0, RSTART + 1, RLENGTH - 1), c, ",")
+            all += n
+            if (c[1] + c[2] + c[3] > 0) lit += n
+            if (c[1] >= 86 && c[1] <= 92 && c[2] >= 86 && c[2] <= 92 && c[3] >= 86 && c[3] <= 92)
+                grey += n
+            if (index($0, colour " ")) painted += n
+        }
+        END { printf "%d %d %d %d\n", all, lit, grey, painted }'
+}
+
+# Each monitor: the lit part is exactly the letterboxed picture, more than a
+# fifth of the monitor is lit, the clouds' grey (0.35 of full) shows, and the
+# desktop's COLOUR shows nowhere.
+wait_monitors() {
+    local colour=$1 shot=$2 end=$((SECONDS + ${3:-90})) monitor w h want box counts ok report
+    colour=$(tr a-f A-F <<<"${colour#\#}")
+    while [ "$SECONDS" -lt "$end" ]; do
+        alive || fail "ended on its own"
+        import -window root "$shot" 2>/dev/null || { sleep 1; continue; }
+        ok=1 report=
+        for monitor in $XORG_TWO_MONITORS; do
+            w=${monitor%%x*} h=${monitor#*x} h=${h%%+*}
+            want=$(e2e_letterbox "$w" "$h")
+            box=$(convert "$shot" -crop "$monitor" +repage -threshold 0 -format %@ info: 2>/dev/null)
+            counts=$(monitor_pixels "$shot" "$monitor" "$colour")
+            read -r all lit grey painted <<<"$counts"
+            report+=" [$monitor: lit box $box (want $want), pixels all lit grey desktop = $counts]"
+            [ "$box" = "$want" ] && [ "$lit" -gt $((all / 5)) ] && [ "$grey" -gt 1000 ] &&
+                [ "$painted" -eq 0 ] || ok=0
+        done
+        [ "$ok" = 1 ] && return 0
+        sleep 1
+    done
+    fail "not every monitor shows the city:$report"
 }

@@ -11,6 +11,8 @@
 #   lint HELPER=LICENSE     desktop-file-validate, appstreamcli, man, lintian,
 #                           the licence in the copyright file and metadata
 #   daemon                  XScreenSaver under its own Xvfb, as an ordinary user
+#                           (on the server of xorg_two_run.sh, when run there:
+#                           one boxcity per monitor, each monitor lit)
 #   preview HELPER=shell_xwindow   the hack in a 320x240 foreign window
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
@@ -157,8 +159,11 @@ CONF
     as_daemon_user() {
         "${as_user[@]}" env -i HOME="$home" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin "$@"
     }
-    start_x 1280x1024x24
-    as_daemon_user xscreensaver -no-splash -verbose >"$work/daemon.log" 2>&1 &
+    two=${XORG_TWO_MONITORS:-}
+    log=$work/daemon${two:+-two}.log       # both may run at once
+    [ -n "$two" ] || start_x 1280x1024x24
+    xsetroot -solid '#ff00ff'               # the desktop, which must not show
+    as_daemon_user xscreensaver -no-splash -verbose >"$log" 2>&1 &
     daemon_pid=$!
     e2e_track "$daemon_pid"
     for i in $(seq 1 50); do
@@ -167,19 +172,30 @@ CONF
     done
     as_daemon_user xscreensaver-command -activate >/dev/null 2>&1 || fail "could not activate"
 
-    # The city letterboxed into 1280x1024: 960 rows at 4:3, 32 black above
-    # and below.
-    shot=$work/daemon.png
-    for i in $(seq 1 40); do
-        sleep 0.5
-        import -window root "$shot" 2>/dev/null || continue
-        read -r first last rows < <(lit_rows "$shot" 1024)
-        [ "$rows" -ge 900 ] && break
-    done
-    echo "screenshot $shot: rows $first..$last lit ($rows rows)"
-    [ -n "$(running_boxcity)" ] || fail "boxcity is not running"
-    [ "$first" -eq 32 ] && [ "$last" -eq 991 ] && [ "$rows" -eq 960 ] ||
-        fail "the city is not letterboxed to rows 32..991"
+    shot=$work/daemon${two:+-two}.png
+    if [ -n "$two" ]; then
+        # The daemon runs one hack per monitor: each city letterboxed to its
+        # monitor, the desktop's colour nowhere.
+        pid=$daemon_pid
+        wait_monitors '#ff00ff' "$shot" 60
+        pid=
+        count=$(running_boxcity | wc -l)
+        [ "$count" -eq 2 ] || fail "$count boxcity processes for two monitors"
+        echo "two monitors: both show the city, two boxcity processes; screenshot $shot"
+    else
+        # The city letterboxed into 1280x1024: 960 rows at 4:3, 32 black
+        # above and below.
+        for i in $(seq 1 40); do
+            sleep 0.5
+            import -window root "$shot" 2>/dev/null || continue
+            read -r first last rows < <(lit_rows "$shot" 1024)
+            [ "$rows" -ge 900 ] && break
+        done
+        echo "screenshot $shot: rows $first..$last lit ($rows rows)"
+        [ -n "$(running_boxcity)" ] || fail "boxcity is not running"
+        [ "$first" -eq 32 ] && [ "$last" -eq 991 ] && [ "$rows" -eq 960 ] ||
+            fail "the city is not letterboxed to rows 32..991"
+    fi
 
     as_daemon_user xscreensaver-command -deactivate >/dev/null 2>&1 || fail "could not deactivate"
     start=$(date +%s%N)
@@ -191,11 +207,11 @@ CONF
     echo "boxcity gone $(( ($(date +%s%N) - start) / 1000000 )) ms after deactivation"
     sleep 0.5
     e2e_stop "$daemon_pid"
-    stop_x
-    if grep -nE 'X Error|Bad(Window|Drawable|Match)|boxcity: |abnormally|crashed' "$work/daemon.log"; then
+    [ -n "$two" ] || stop_x
+    if grep -nE 'X Error|Bad(Window|Drawable|Match)|boxcity: |abnormally|crashed' "$log"; then
         fail "the daemon's log shows an error from the hack"
     fi
-    grep -q 'forked ".*boxcity --root"' "$work/daemon.log" || fail "the daemon never ran the hack"
+    grep -q 'forked ".*boxcity --root"' "$log" || fail "the daemon never ran the hack"
     ;;
 preview)
     start_x 1024x768x24

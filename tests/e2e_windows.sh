@@ -4,7 +4,7 @@
 # the city fills the height, letterboxed, and Escape or Alt+F4 ends it with
 # status 0 and no stdout.txt or stderr.txt left behind; with no display, or
 # a display without OpenGL, it ends with status 1 and the reason in
-# stderr.txt.
+# stderr.txt, and where a window can be shown in a message box as well.
 #
 # Usage: e2e_windows.sh SCENARIO BOXCITY.EXE WINEPREFIX WORKDIR
 #   imports           (reads the file only)
@@ -31,8 +31,24 @@ e2e_on_fail() {
 start() {
     wine_prefix "$prefix"
     rm -rf "$run" && mkdir -p "$run" || fail "no folder $run"
-    (cd "$run" && exec "$@" wine "$exe") &
+    (cd "$run" && exec "$@" wine "$exe") >"$run.log" 2>&1 &
     pid=$!
+}
+
+# A message box titled boxcity holding LINE (Wine's trace of its text),
+# closed with Return (its OK button).
+answer_box() {
+    local box= end=$((SECONDS + 60))
+    while [ -z "$box" ]; do
+        [ "$SECONDS" -lt "$end" ] || fail "no window titled boxcity within 60 s"
+        alive || fail "ended without a message box"
+        sleep 0.3
+        box=$(xdotool search --onlyvisible --name '^boxcity$' 2>/dev/null | head -n 1)
+    done
+    grep -qF "$1" "$run.log" || fail "the box does not say: $1"
+    sleep 1
+    alive || fail "ended while the box was up"
+    xdotool key --window "$box" Return 2>/dev/null
 }
 
 # The message in stderr.txt, Windows line end and all, and nothing else.
@@ -126,8 +142,10 @@ close)
     expect_clean_end
     ;;
 no-gl)
-    start env
-    expect_failure "Video mode set failed: this display offers no OpenGL (No matching GL pixel format available); a graphics driver with OpenGL is needed"
+    line="Video mode set failed: this display offers no OpenGL (No matching GL pixel format available); a graphics driver with OpenGL is needed"
+    start env WINEDEBUG=-all,+msgbox
+    answer_box "$line"
+    expect_failure "$line"
     ;;
 no-display)
     start env -u DISPLAY -u WAYLAND_DISPLAY

@@ -3,14 +3,17 @@
 # display in DISPLAY (an Xvfb of 1024x768x24, so that no window manager is
 # needed for the full-screen mode): each scenario as Windows or a user would
 # do it. All of them share one Wine prefix of their own, made here and
-# removed at the end.
+# removed at the end (or, for several runs, the one in E2E_SCR_PREFIX, made
+# there if missing and kept).
 #
 # Usage: e2e_windows_scr.sh SCR SETUP HELPER [SCENARIO...]
 #   SCR     boxcity.scr
 #   SETUP   boxcity-VERSION-setup.exe
 #   HELPER  win_parent_window.exe (a window to preview into)
 #   SCENARIO: install saver-mouse saver-key configure bad-option preview
-#   (all, in that order, when none is named)
+#   (all, in that order, when none is named); on the two-monitor server of
+#   xorg_two_run.sh: monitors-key monitors-mouse; on an X server without GLX:
+#   no-gl
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_wine.sh"
@@ -25,7 +28,8 @@ scenarios=("$@")
 
 E2E_TAG=setup
 work=$e2e_short
-drive=$work/prefix/drive_c
+prefix=${E2E_SCR_PREFIX:-$work/prefix}
+drive=$prefix/drive_c
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\boxcity'
 failed=0
 
@@ -215,8 +219,10 @@ scenario_bad-option() {
 # Drawn into a child window that covers the window the helper made (as Wine
 # records its creation), it runs until that window is destroyed, then ends
 # with 0. Whether the picture reaches the window Wine cannot show.
-scenario_preview() {
-    local fifo=$work/helper.in line hwnd size hpid
+# The helper's window to preview into: sets hwnd, size and hpid; a line on
+# its input (fd 3) makes it destroy the window and end.
+start_helper() {
+    local fifo=$work/helper.in line
     mkfifo "$fifo"
     exec 3<>"$fifo"
     wine "$helper" <"$fifo" >"$work/helper.log" 2>&1 &
@@ -229,6 +235,11 @@ scenario_preview() {
     read -r hwnd size <<<"$line"
     [[ "$hwnd" =~ ^[0-9]+$ && "$size" =~ ^[0-9]+x[0-9]+$ ]] ||
         fail "helper printed no window handle and size: '$line'"
+}
+
+scenario_preview() {
+    local hwnd size hpid
+    start_helper
     channels=,+win start /p "$hwnd"
     sleep 10
     alive || fail "ended while its window was still there"
@@ -244,9 +255,52 @@ scenario_preview() {
     expect_status 0 30 && expect_no_files
 }
 
+# Every monitor covered (the desktop painted a colour first: it must show
+# nowhere), then ended by a key or by the mouse, both over the second monitor.
+monitors() {
+    local desktop='#ff00ff' second x2
+    read -r _ second <<<"$XORG_TWO_MONITORS"
+    x2=${second#*+} x2=${x2%%+*}
+    xsetroot -solid "$desktop" || fail "could not paint the desktop"
+    xdotool mousemove $((x2 + 300)) 300     # where the user left the pointer
+    start /s
+    wait_monitors "$desktop" "$work/monitors.png" 120
+    [ -n "${BOXCITY_MONITORS_SHOT:-}" ] && cp "$work/monitors.png" "$BOXCITY_MONITORS_SHOT"
+    sleep 1
+    alive || fail "ended with no input"
+    if [ "$1" = key ]; then
+        xdotool key space 2>/dev/null
+    else
+        for x in 320 360 420; do xdotool mousemove $((x2 + x)) 320; sleep 0.1; done
+    fi
+    expect_status 0 30 && expect_no_files
+}
+scenario_monitors-key() { monitors key; }
+scenario_monitors-mouse() { monitors mouse; }
+
+# No OpenGL: the start-up line in a box titled boxcity, and in stderr.txt;
+# Return closes the box, status 1. The preview, inside a dialog, shows none.
+scenario_no-gl() {
+    local line='Video mode set failed: this display offers no OpenGL'
+    start /s
+    answer_box "$line"
+    expect_status 1 30
+    grep -qF "$line" "$work/run/stderr.txt" || fail "stderr.txt does not hold the line"
+    # The preview ends at once, its box would wait for an answer.
+    local hwnd size hpid
+    start_helper
+    start /p "$hwnd"
+    expect_status 1 30
+    grep -qF "$line" "$work/run/stderr.txt" || fail "/p: stderr.txt does not hold the line"
+    grep -qF "$line" "$work/wine.log" && fail "/p showed a message box"
+    echo >&3
+    wait "$hpid"
+    exec 3>&-
+}
+
 # ---- main ----
 
-wine_prefix "$work/prefix"
+wine_prefix "$prefix"
 for scenario in "${scenarios[@]}"; do
     E2E_TAG=$scenario
     begin=$SECONDS

@@ -16,4 +16,13 @@ endfunction()
 package_e2e(Builds build)
 package_e2e(PassesValidatorsAndLintian lint ${PROJECT_SOURCE_DIR}/LICENSE)
 package_e2e(ScreensaverDaemonShowsAndEndsIt daemon)
+# The same on two monitors (xorg_two_run.sh): one boxcity on each.
+find_program(BOXCITY_XORG Xorg)
+if(BOXCITY_XORG)
+  add_test(NAME Package.ScreensaverDaemonCoversTwoMonitors
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/xorg_two_run.sh
+                   bash ${PACKAGE_E2E} daemon ${PROJECT_BINARY_DIR} ${PACKAGE_WORK})
+  set_tests_properties(Package.ScreensaverDaemonCoversTwoMonitors PROPERTIES
+                       LABELS long TIMEOUT 300 FIXTURES_REQUIRED package)
+endif()
 package_e2e(PreviewWindowShowsTheCity preview $<TARGET_FILE:shell_xwindow>)

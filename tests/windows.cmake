@@ -16,7 +16,7 @@ windows_e2e(OneFileForTheGuiSubsystem imports)
 windows_e2e(IconVersionAndManifest resources)
 windows_e2e(DesktopLetterboxesAndEscapeEnds desktop ${DESKTOP})
 windows_e2e(AltF4Ends close ${DESKTOP})
-windows_e2e(NoOpenGLFailsInStderrTxt no-gl ${XVFB_RUN} -a -s "-screen 0 1920x1080x24 -extension GLX")
+windows_e2e(NoOpenGLFailsInABoxAndStderrTxt no-gl ${XVFB_RUN} -a -s "-screen 0 1920x1080x24 -extension GLX")
 windows_e2e(NoDisplayFailsInStderrTxt no-display)
 
 # boxcity.scr's: only the helper is built here (see scr.cmake).

@@ -1,10 +1,10 @@
 // win_scr_main.cpp -- boxcity.scr, the program Windows starts as the
-// screensaver: with /s the city full screen until the user comes back, with
-// /p inside the settings dialog's little preview window until that goes
-// away, with /c (or nothing) the settings, of which there are none. Both
-// animations are boxcity's own start-up and frame loop (runCity); only the
-// rules for ending differ. SDL 1.2's entry glue calls SDL_main, as for
-// boxcity.exe.
+// screensaver: with /s the city full screen on every monitor until the user
+// comes back, with /p inside the settings dialog's little preview window
+// until that goes away, with /c (or nothing) the settings, of which there are
+// none. Both animations are boxcity's own start-up and frame loop (runCity);
+// only the rules for ending differ. SDL 1.2's entry glue calls SDL_main, as
+// for boxcity.exe.
 #include <windows.h>
 
 #include <cstdio>
@@ -62,6 +62,7 @@ static int preview(HWND parent)
     snprintf(id, sizeof id, "%llu", (unsigned long long)(UINT_PTR)child);
     _putenv_s("SDL_WINDOWID", id);
     eventHandler = scrPreviewEvent;
+    failureBox = 0;                    // a box would pop up over the settings dialog
     runCity();
 }
 
@@ -79,6 +80,7 @@ extern "C" int SDL_main(int argc, char *argv[])
     HWND window = (HWND)(UINT_PTR)opts.window;
     switch (opts.mode) {
     case ScrMode::Saver:
+        SDL12_CoverEveryDisplay(1);    // the whole desktop, not the primary display only
         eventHandler = scrSaverEvent;
         runCity();
     case ScrMode::Preview:

@@ -1,0 +1,117 @@
+// sdl12_displays.cpp -- the layer's one extension to SDL 1.2: a full-screen
+// mode on every display, for a screensaver, whose first duty is to cover the
+// whole desktop. The mode's own window lies on the primary display; each
+// other display gets a window of its own. The program still draws each frame
+// once, into the framebuffer object; every swap then blits that picture into
+// every window through the one OpenGL context, which is made current on each
+// window in turn (they share its pixel format). A display whose window the
+// context cannot draw into, and every other display when there is no
+// framebuffer object to copy from, is covered in black instead.
+#include "sdl12_local.h"
+
+// ---- constants ----
+
+static const int MAX_DISPLAYS = 16;  // more monitors than anyone has
+
+// ---- types ----
+
+struct OtherDisplay {
+    SDL_Window *window;  // covers the display
+    bool black;          // not drawn into with OpenGL: painted black
+};
+
+// ---- globals ----
+
+bool sdl12EveryDisplay = false;
+static OtherDisplay others[MAX_DISPLAYS];
+static int otherCount = 0;
+
+// ---- functions ----
+
+// A window covering the display: full screen, and, where no window manager
+// makes it so, placed and sized as the display.
+SDL_Window *sdl12DisplayWindow(int display, Uint32 flags)
+{
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(display, &bounds) != 0)
+        return nullptr;
+    return SDL_CreateWindow("", bounds.x, bounds.y, bounds.w, bounds.h,
+                            flags | SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS);
+}
+
+static void paintBlack(SDL_Window *window)
+{
+    SDL_Surface *surface = SDL_GetWindowSurface(window);
+    if (!surface)
+        return;
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+    SDL_UpdateWindowSurface(window);
+}
+
+// A window that only covers: no OpenGL, so nothing can stop it being black.
+static void makeBlack(OtherDisplay *other, int display)
+{
+    if (other->window)
+        SDL_DestroyWindow(other->window);
+    other->window = sdl12DisplayWindow(display, 0);
+    other->black = true;
+    if (other->window)
+        paintBlack(other->window);
+}
+
+void sdl12OpenOtherDisplays(SDL_GLContext context, bool canCopy)
+{
+    // Focus moving between the windows must not minimise any of them.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    int displays = SDL_GetNumVideoDisplays();
+    for (int d = 1; d < displays && otherCount < MAX_DISPLAYS; d++) {
+        OtherDisplay *other = &others[otherCount++];
+        *other = OtherDisplay{nullptr, false};
+        if (canCopy)
+            other->window = sdl12DisplayWindow(d, SDL_WINDOW_OPENGL);
+        if (!other->window || SDL_GL_MakeCurrent(other->window, context) != 0)
+            makeBlack(other, d);
+    }
+    SDL_GL_MakeCurrent(sdl12Window, context);
+}
+
+void sdl12ShowOnOtherDisplays(SDL_GLContext context, void (*show)(SDL_Window *window))
+{
+    if (otherCount == 0)
+        return;
+    for (int i = 0; i < otherCount; i++) {
+        OtherDisplay *other = &others[i];
+        if (!other->window)
+            continue;
+        if (other->black) {
+            paintBlack(other->window);  // the surface may be lost when covered
+            continue;
+        }
+        if (!show)
+            continue;
+        if (SDL_GL_MakeCurrent(other->window, context) != 0) {
+            int display = SDL_GetWindowDisplayIndex(other->window);
+            makeBlack(other, display < 0 ? i + 1 : display);
+            continue;
+        }
+        show(other->window);
+    }
+    SDL_GL_MakeCurrent(sdl12Window, context);
+}
+
+void sdl12CloseOtherDisplays(void)
+{
+    for (int i = 0; i < otherCount; i++)
+        if (others[i].window)
+            SDL_DestroyWindow(others[i].window);
+    otherCount = 0;
+}
+
+namespace sdl12 {
+
+void SDL12_CoverEveryDisplay(int on)
+{
+    sdl12EveryDisplay = on != 0;
+}
+
+} // namespace sdl12
