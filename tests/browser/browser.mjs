@@ -89,7 +89,7 @@ async function puppeteerPage(browser, url) {
     eval: (fn, ...args) => page.evaluate(fn, ...args),
     waitFor: (fn, ...args) => poll(p, fn, args),
     shot: () => page.screenshot(),
-    press: (key) => page.keyboard.press(key === ' ' ? 'Space' : key),
+    press: (key) => page.keyboard.press(key),
     close: () => page.close(),
   };
   page.on('console', (m) => { if (m.type() === 'error') p.errors.push(m.text()); });
