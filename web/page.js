@@ -12,7 +12,7 @@
   var status = document.getElementById('status');
   var error = document.getElementById('error');
   var CAPTION_MS = 3000;
-  var DOUBLE_TAP_MS = 350;                // second tap within this time ...
+  var DOUBLE_TAP_MS = 400;                // second tap within this time ...
   var DOUBLE_TAP_PX = 40;                 // ... and this distance
   var failed = false;
   var hideTimer = 0;
@@ -115,7 +115,7 @@
               Math.abs(t.clientY - touch.y) < DOUBLE_TAP_PX;
     touch = null;
     if (!tap) return;
-    var now = Date.now();
+    var now = e.timeStamp;
     if (lastTap && now - lastTap.time < DOUBLE_TAP_MS &&
         Math.abs(t.clientX - lastTap.x) < DOUBLE_TAP_PX && Math.abs(t.clientY - lastTap.y) < DOUBLE_TAP_PX) {
       lastTap = null;

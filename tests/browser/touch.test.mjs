@@ -89,23 +89,29 @@ describe('a phone', () => {
     assert.equal(await caption(), false);
     await touchscreen.tap(200, 400);
     assert.equal(await caption(), true);
+    writeFileSync(join(dir, 'phone-caption.png'), await page.raw.screenshot());
     assert.deepEqual(await page.eval(() => [document.getElementById('seed').textContent,
                                             document.getElementById('link').getAttribute('href')]),
                      ['seed 4294967295', '?seed=4294967295']);
     assert.equal(await label(page), 'Pause');
-    await page.raw.tap('#play');
+    const [x, y] = await page.eval(() => {
+      const r = document.getElementById('play').getBoundingClientRect();
+      return [r.x + r.width / 2, r.y + r.height / 2];
+    });
+    await touchscreen.tap(x, y);
     assert.equal(await label(page), 'Play');
     assert.ok(await still(page), 'paused by the control');
-    await page.raw.tap('#play');
-    await runs(page);
 
-    await new Promise((r) => setTimeout(r, 500));      // the next taps are a double tap of their own
+    for (const on of [true, false]) {
+      await new Promise((r) => setTimeout(r, 500));    // a double tap of its own
+      await touchscreen.tap(200, 300);
+      await touchscreen.tap(200, 300);
+      await page.waitFor((o) => (document.fullscreenElement !== null) === o, on);
+    }
+    await page.eval(() => { document.getElementById('caption').hidden = true; });
     await touchscreen.tap(200, 300);
-    await touchscreen.tap(200, 300);
-    await page.waitFor(() => document.fullscreenElement !== null);
-    await touchscreen.tap(200, 300);
-    await touchscreen.tap(200, 300);
-    await page.waitFor(() => document.fullscreenElement === null);
+    await touchscreen.tap(x, y);
+    await runs(page);
     assert.deepEqual(page.errors, []);
     await page.close();
   });
@@ -151,6 +157,7 @@ describe('reduced motion', () => {
       assert.equal(await step(page), 1);
       assert.ok(await still(page), 'paused');
       assert.match(await hint(page), /Space.*tap to play/);
+      writeFileSync(join(dir, 'phone-reduced-motion.png'), await page.raw.screenshot());
       await play(page);
       await runs(page);
       assert.equal(await hint(page), null);
