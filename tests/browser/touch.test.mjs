@@ -118,11 +118,19 @@ describe('a phone', () => {
 
   it('neither zooms nor scrolls on a pinch or a drag', async () => {
     const page = await open('?seed=7&pause');
+    // Raw touch points, as a finger moves them: the browser's own gesture
+    // recognition sees them as it would a screen's.
     const cdp = await page.raw.createCDPSession();
-    await cdp.send('Input.synthesizePinchGesture',
-                   { x: 195, y: 420, scaleFactor: 2.5, gestureSourceType: 'touch' });
-    await cdp.send('Input.synthesizeScrollGesture',
-                   { x: 195, y: 600, yDistance: -400, xDistance: -200, gestureSourceType: 'touch' });
+    const touch = (type, points) => cdp.send('Input.dispatchTouchEvent',
+      { type, touchPoints: points.map(([x, y], id) => ({ x, y, id })) });
+    await touch('touchStart', [[150, 400], [240, 440]]);
+    for (let i = 1; i <= 10; i++)
+      await touch('touchMove', [[150 - 10 * i, 400 - 20 * i], [240 + 10 * i, 440 + 20 * i]]);
+    await touch('touchEnd', []);
+    await touch('touchStart', [[195, 600]]);
+    for (let i = 1; i <= 10; i++) await touch('touchMove', [[195 - 15 * i, 600 - 40 * i]]);
+    await touch('touchEnd', []);
+    await new Promise((r) => setTimeout(r, 300));
     assert.deepEqual(await page.eval(() => [visualViewport.scale, scrollX, scrollY,
                                             visualViewport.offsetLeft, visualViewport.offsetTop]),
                      [1, 0, 0, 0, 0]);
