@@ -47,21 +47,21 @@ async function pageFps(browser, url) {
   const page = await browser.open();
   await page.raw.evaluateOnNewDocument(() => {
     window.benchOwn = [];
+    window.benchTimes = {};
     const request = window.requestAnimationFrame.bind(window);
     window.requestAnimationFrame = (cb) => request((t) => {
       const start = performance.now();
       cb(t);
       window.benchOwn.push(performance.now() - start);
     });
+    document.addEventListener('DOMContentLoaded', () => {
+      const city = document.getElementById('city');
+      new MutationObserver(() => {
+        window.benchTimes[city.dataset.step] = [performance.now(), window.benchOwn.length];
+      }).observe(city, { attributes: true, attributeFilter: ['data-step'] });
+    });
   });
   await page.raw.goto(`${url}?seed=${SEED}&frames=0`);
-  await page.eval(() => {
-    window.benchTimes = {};
-    const city = document.getElementById('city');
-    new MutationObserver(() => {
-      window.benchTimes[city.dataset.step] = [performance.now(), window.benchOwn.length];
-    }).observe(city, { attributes: true, attributeFilter: ['data-step'] });
-  });
   await page.raw.waitForFunction((n) => window.benchTimes[n] !== undefined,
                                  { timeout: 900000, polling: 200 }, FRAMES);
   const [t, own] = await page.eval((n) => {
