@@ -99,7 +99,7 @@ async function puppeteerPage(browser, url) {
   return p;
 }
 
-function withProfile(prefix, launch) {
+function withProfile(prefix) {
   const profile = mkdtempSync(join(tmpdir(), prefix));
   return { profile, remove: () => rmSync(profile, { recursive: true, force: true }) };
 }
@@ -137,12 +137,7 @@ export async function launchFirefox({ webgl = true } = {}) {
     executablePath: process.env.BOXCITY_FIREFOX || '/usr/bin/firefox-esr',
     headless: false,
     userDataDir: profile,
-    extraPrefsFirefox: {
-      'webgl.disabled': !webgl,
-      // The window's pages are drawn as in front, never throttled.
-      'dom.min_background_timeout_value': 4,
-      'browser.shell.checkDefaultBrowser': false,
-    },
+    extraPrefsFirefox: { 'webgl.disabled': !webgl },
     defaultViewport: { width: WIDTH, height: HEIGHT, deviceScaleFactor: 1 },
   });
   return {
