@@ -33,6 +33,8 @@ print(r.headers.get_content_type())' "$address$1")
 }
 fetch "" text/html
 fetch boxcity.js text/javascript
+fetch page.js text/javascript
+fetch page.css text/css
 fetch boxcity.wasm application/wasm
 e2e_stop "$server"
 echo "served at $address"

@@ -32,5 +32,7 @@ void pageFail(const char *line);
 void pageSetAttribute(const char *name, const char *value);
 void pageStatus(const char *line);                 // "" hides it
 void pageFirstPicture(void);
+int  pageReducedMotion(void);                     // the reader asks for less motion
+void pagePaused(int paused, int first);           // at the first picture and each change
 
 }

@@ -29,7 +29,7 @@ static const uint64_t CHECK_EVERY = 64;      // steps between looks at the clock
 static uint64_t step;                        // steps behind the world now
 static uint64_t target;                      // steps behind the first picture
 static bool shown;                           // the first picture is up
-static bool paused;                          // the address asked, or Space
+static bool paused;                          // the address, the reader's settings, or Space
 static bool looping;                         // an animation frame is requested
 
 //----------------------------------------------------------------------------
@@ -73,6 +73,7 @@ static EM_BOOL animationFrame(double, void *)
         shown = true;
         pageStatus("");
         pageFirstPicture();
+        pagePaused(paused, 1);
     } else if (!paused) {
         calcme();
         step++;
@@ -131,6 +132,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webTogglePause(void)
     paused = !paused;
     if (!paused)
         startLoop();
+    pagePaused(paused, 0);
 }
 
 int main(void)
@@ -144,7 +146,7 @@ int main(void)
     if (!opts.seedGiven)
         opts.seed = (uint32_t)time(nullptr);
     std::string unused;
-    paused = param("pause", unused) != nullptr;
+    paused = param("pause", unused) != nullptr || pageReducedMotion();
 
     char reason[256];
     if (!webglOpen(reason, sizeof reason)) {

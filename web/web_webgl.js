@@ -154,4 +154,12 @@ mergeInto(LibraryManager.library, {
   pageFirstPicture: function () {
     performance.mark('boxcity-first-picture');
   },
+
+  pageReducedMotion: function () {
+    return Module.reducedMotion ? 1 : 0;
+  },
+
+  pagePaused: function (paused, first) {
+    if (window.boxcityPaused) window.boxcityPaused(paused !== 0, first !== 0);
+  },
 });

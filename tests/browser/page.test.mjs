@@ -1,53 +1,58 @@
-// page.test.mjs -- the web page in Debian's chromium: the picture of a seed
-// and step against boxcity-snap's, pausing, the keys, the caption, the
-// letterbox, and the one-line messages for bad addresses and for a browser
-// without WebGL.
+// page.test.mjs -- the web page in one browser engine (BOXCITY_ENGINE:
+// chromium, the default, firefox or webkit): one list of checks for every
+// engine (the picture of a seed and step against boxcity-snap's, also after
+// the page has run on and after a pause and a resume, one step per frame,
+// Space, the seed's extremes, the one-line messages, no WebGL, nothing the
+// page's content security policy would block), then what only Chromium's
+// driver can do (a held key, the mouse, full screen, WebGL 1, a lost
+// context).
 //   BOXCITY_SITE  the built site (build-web/site)
-//   BOXCITY_SNAP  a native boxcity-snap, for the reference picture
+//   BOXCITY_SNAP  a native boxcity-snap, for the reference pictures
+//   BOXCITY_SHOTS keep the screenshots in this folder (default: thrown away)
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
-import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
+import { mkdirSync, mkdtempSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, describe, it } from 'node:test';
-import { launchChromium, serveSite } from './browser.mjs';
+import { ENGINES, serveSite } from './browser.mjs';
 
 const SITE = process.env.BOXCITY_SITE;
 const SNAP = process.env.BOXCITY_SNAP;
+const ENGINE = process.env.BOXCITY_ENGINE || 'chromium';
 const SEED = '42', FRAMES = '600';
 const MIN_PSNR = 25;
 
-let site, chromium, dir;
+let site, browser, dir;
 
 before(async () => {
   assert.ok(SITE && SNAP, 'BOXCITY_SITE and BOXCITY_SNAP must be set');
-  dir = mkdtempSync(join(tmpdir(), 'boxcity-page-'));
+  assert.ok(ENGINES[ENGINE], `no engine ${ENGINE}`);
+  dir = process.env.BOXCITY_SHOTS || mkdtempSync(join(tmpdir(), 'boxcity-page-'));
+  mkdirSync(dir, { recursive: true });
   site = await serveSite(SITE);
-  chromium = await launchChromium();
+  browser = await ENGINES[ENGINE]();
+  console.log(`# ${ENGINE}: ${browser.version}`);
 });
 
 after(async () => {
-  await chromium?.close();
+  await browser?.close();
   await site?.close();
-  if (dir) rmSync(dir, { recursive: true, force: true });
+  if (dir && !process.env.BOXCITY_SHOTS) rmSync(dir, { recursive: true, force: true });
 });
 
-// A page on address query, with every console error and uncaught exception kept.
-async function open(query, browser = chromium.browser) {
-  const page = await browser.newPage();
-  page.errors = [];
-  page.on('console', (m) => { if (m.type() === 'error') page.errors.push(m.text()); });
-  page.on('pageerror', (e) => page.errors.push(e.message));
-  await page.goto(site.url + query);
-  return page;
-}
-
-const attribute = (page, name) => page.$eval('#city', (c, n) => c.getAttribute(n), name);
-const firstPicture = (page) => page.waitForSelector('#city[data-step]');
+const open = (query, b = browser) => b.open(site.url + query);
+const attribute = (page, name) =>
+  page.eval((n) => document.getElementById('city').getAttribute(n), name);
+const step = async (page) => Number(await attribute(page, 'data-step'));
+const firstPicture = (page) => page.waitFor(() => document.getElementById('city').dataset.step);
+const paused = (page, yes) =>
+  page.waitFor((y) => document.getElementById('play').textContent === (y ? 'Play' : 'Pause'), yes);
+const noErrors = (page) => { if (page.errors) assert.deepEqual(page.errors, []); };
 
 async function shot(page, name) {
-  const path = join(dir, name);
-  writeFileSync(path, await page.screenshot());
+  const path = join(dir, `${ENGINE}-${name}`);
+  writeFileSync(path, await page.shot());
   return path;
 }
 
@@ -59,166 +64,235 @@ function metric(kind, a, b) {
   return r.stderr.startsWith('inf') ? Infinity : value;
 }
 
-function magick(...args) {
-  const r = spawnSync('convert', args, { encoding: 'utf8' });
+function snap(seed, frames) {
+  const path = join(dir, `snap-${seed}-${frames}.png`);
+  const r = spawnSync(SNAP, ['--seed', seed, '--frames', String(frames), '--png', path],
+                      { encoding: 'utf8' });
   assert.equal(r.status, 0, r.stderr);
-  return r.stdout.trim();
+  return path;
 }
 
-describe('the picture of a seed and step', () => {
-  let reference, first;
+// The picture is boxcity-snap's of that step, and nearer to it than to the
+// steps beside it: a picture a step behind, or with parts left standing,
+// is not.
+function assertPictureOf(picture, frames) {
+  const psnr = metric('PSNR', snap(SEED, frames), picture);
+  const before = metric('PSNR', snap(SEED, frames - 1), picture);
+  const next = metric('PSNR', snap(SEED, frames + 1), picture);
+  console.log(`# ${ENGINE} step ${frames}: PSNR ${psnr.toFixed(2)} dB ` +
+              `(steps beside it ${before.toFixed(2)}, ${next.toFixed(2)})`);
+  assert.ok(psnr >= MIN_PSNR, `step ${frames}: PSNR ${psnr} dB`);
+  assert.ok(psnr > before && psnr > next, `step ${frames}: nearer to a step beside it`);
+}
 
-  before(() => {
-    reference = join(dir, 'snap.png');
-    const r = spawnSync(SNAP, ['--seed', SEED, '--frames', FRAMES, '--png', reference],
-                        { encoding: 'utf8' });
-    assert.equal(r.status, 0, r.stderr);
-  });
+// Records every data-step the page passes through.
+const watchSteps = (page) => page.eval(() => {
+  const city = document.getElementById('city');
+  window.steps = [Number(city.dataset.step)];
+  new MutationObserver(() => window.steps.push(Number(city.dataset.step)))
+    .observe(city, { attributeFilter: ['data-step'] });
+});
+async function assertOneStepPerFrame(page) {
+  const steps = await page.eval(() => window.steps);
+  assert.ok(steps.every((s, i) => i === 0 || s === steps[i - 1] + 1), `one step per frame: ${steps}`);
+}
 
-  it('matches boxcity-snap and stays on its step while paused', async () => {
+describe(`the page in ${ENGINE}`, () => {
+  let first;
+
+  it('shows the picture of a seed and step and stays on it while paused', async () => {
     const page = await open(`?seed=${SEED}&frames=${FRAMES}&pause`);
     await firstPicture(page);
+    const ms = await page.eval(() => performance.getEntriesByName('boxcity-first-picture')[0].startTime);
+    console.log(`# ${ENGINE}: first picture of step ${FRAMES} ${Math.round(ms)} ms after the page began loading`);
     assert.equal(await attribute(page, 'data-seed'), SEED);
-    assert.equal(await attribute(page, 'data-step'), FRAMES);
+    assert.equal(await step(page), Number(FRAMES));
     first = await shot(page, 'first.png');
-    const psnr = metric('PSNR', reference, first);
-    console.log(`# PSNR against boxcity-snap: ${psnr.toFixed(2)} dB`);
-    assert.ok(psnr >= MIN_PSNR, `PSNR ${psnr} dB`);
+    assertPictureOf(first, Number(FRAMES));
 
     await new Promise((r) => setTimeout(r, 500));
-    assert.equal(await attribute(page, 'data-step'), FRAMES);
+    assert.equal(await step(page), Number(FRAMES));
     assert.equal(metric('AE', first, await shot(page, 'later.png')), 0);
-    assert.deepEqual(page.errors, []);
+    noErrors(page);
     await page.close();
   });
 
-  it('is the same on a second load, letterboxed in black in a wider window', async () => {
+  it('shows the same picture on a second load', async () => {
     const page = await open(`?seed=${SEED}&frames=${FRAMES}&pause`);
-    await page.setViewport({ width: 1280, height: 768 });
     await firstPicture(page);
-    const wide = await shot(page, 'wide.png');
-    assert.equal(magick(wide, '-crop', '128x768+0+0', '-format', '%[max]', 'info:'), '0');
-    assert.equal(magick(wide, '-crop', '128x768+1152+0', '-format', '%[max]', 'info:'), '0');
-    const middle = join(dir, 'middle.png');
-    magick(wide, '-crop', '1024x768+128+0', '+repage', middle);
-    assert.equal(metric('AE', first, middle), 0);
-    assert.deepEqual(page.errors, []);
+    assert.equal(metric('AE', first, await shot(page, 'second.png')), 0);
+    noErrors(page);
     await page.close();
   });
 
-  it('is the same where the browser has only WebGL 1', async () => {
-    const page = await chromium.browser.newPage();
-    await page.evaluateOnNewDocument(() => {
-      const get = HTMLCanvasElement.prototype.getContext;
-      HTMLCanvasElement.prototype.getContext = function (type, ...rest) {
-        return type === 'webgl2' ? null : get.call(this, type, ...rest);
-      };
-    });
-    await page.goto(`${site.url}?seed=${SEED}&frames=${FRAMES}&pause`);
-    await firstPicture(page);
-    assert.ok(await page.$eval('#city', (c) => c.getContext('webgl') instanceof WebGLRenderingContext));
-    assert.equal(metric('AE', first, await shot(page, 'webgl1.png')), 0);
-    await page.close();
-  });
-});
+  it('runs one step a frame, and shows the step it is on after a pause and after a resume',
+     async () => {
+       const page = await open(`?seed=${SEED}&frames=${Number(FRAMES) - 40}`);
+       await firstPicture(page);
+       await watchSteps(page);
+       const pauseAfter = async (n) => {
+         await page.waitFor((s) => Number(document.getElementById('city').dataset.step) >= s, n);
+         await page.press(' ');
+         await paused(page, true);
+         const at = await step(page);
+         await new Promise((r) => setTimeout(r, 300));
+         assert.equal(await step(page), at, 'stays on its step while paused');
+         return at;
+       };
+       const s1 = await pauseAfter(Number(FRAMES));
+       assertPictureOf(await shot(page, 'ran.png'), s1);
+       await page.press(' ');
+       await paused(page, false);
+       const s2 = await pauseAfter(s1 + 15);
+       assertPictureOf(await shot(page, 'resumed.png'), s2);
+       await assertOneStepPerFrame(page);
+       noErrors(page);
+       await page.close();
+     });
 
-describe('a running page', () => {
-  it('steps every frame, pauses and resumes with Space, shows the caption on a mouse move', async () => {
-    const page = await open('?frames=5');
-    const step = async () => Number(await attribute(page, 'data-step'));
-    await page.waitForSelector('#city[data-step]');
-    await page.evaluate(() => {
-      const city = document.getElementById('city');
-      window.steps = [];
-      new MutationObserver((records) => records.forEach((r) => window.steps.push(Number(r.oldValue))))
-        .observe(city, { attributeFilter: ['data-step'], attributeOldValue: true });
-    });
-    await page.waitForFunction(() => Number(document.getElementById('city').dataset.step) > 8);
-    const steps = await page.evaluate(() => [...window.steps, Number(city.dataset.step)]);
-    assert.ok(steps[0] >= 5 && steps.every((s, i) => i === 0 || s === steps[i - 1] + 1),
-              `one step per frame: ${steps}`);
-    const seed = await attribute(page, 'data-seed');
-    assert.ok(Math.abs(Number(seed) - Date.now() / 1000) < 120, `seed ${seed} from the clock`);
+  it('carries the lowest and the highest seed into data-seed, the caption and its link',
+     async () => {
+       for (const seed of ['0', '4294967295']) {
+         const page = await open(`?seed=${seed}&pause`);
+         await firstPicture(page);
+         assert.equal(await attribute(page, 'data-seed'), seed);
+         const caption = await page.eval(() => {
+           document.dispatchEvent(new MouseEvent('mousemove'));
+           const c = document.getElementById('caption');
+           return [c.hidden, c.textContent, document.getElementById('link').getAttribute('href')];
+         });
+         assert.deepEqual(caption, [false, `seed ${seed} · link to this city · Play`, `?seed=${seed}`]);
+         noErrors(page);
+         await page.close();
+       }
+     });
 
-    assert.equal(await page.$eval('#caption', (c) => c.hidden), true);
-    assert.equal(await page.$eval('#status', (s) => s.hidden), true);
-    assert.equal(await page.$eval('#city', (c) => getComputedStyle(c).cursor), 'none');
-    await page.mouse.move(300, 300);
-    assert.equal(await page.$eval('#caption', (c) => c.hidden), false);
-    assert.equal(await page.$eval('#caption a', (a) => a.getAttribute('href')), `?seed=${seed}`);
-    assert.match(await page.$eval('#caption', (c) => c.textContent), new RegExp(`seed ${seed}`));
-
-    await page.keyboard.press('Space');
-    const held = await step();
-    await new Promise((r) => setTimeout(r, 400));
-    assert.equal(await step(), held);
-    await page.keyboard.press('Space');
-    await page.waitForFunction((s) => Number(document.getElementById('city').dataset.step) > s, {}, held);
-
-    await page.keyboard.press('f');
-    assert.ok(await page.waitForFunction(() => document.fullscreenElement !== null));
-    await page.keyboard.press('f');
-    await page.waitForFunction(() => document.fullscreenElement === null);
-    await page.mouse.click(500, 400, { count: 2 });
-    await page.waitForFunction(() => document.fullscreenElement !== null);
-    await page.mouse.click(500, 400, { count: 2 });
-    await page.waitForFunction(() => document.fullscreenElement === null);
-    await page.waitForFunction(() => document.getElementById('caption').hidden, { timeout: 6000 });
-    assert.deepEqual(page.errors, []);
-    await page.close();
-  });
-
-  it('shows how far it is while it runs to a far step', async () => {
-    const page = await open('?frames=1000000');
-    await page.waitForFunction(() =>
-      /^Running to step 1000000: [1-9]\d*%$/.test(document.getElementById('status').textContent));
-    assert.equal(await attribute(page, 'data-step'), null);
-    await page.close();
-  });
-});
-
-describe('one line instead of a picture', () => {
-  const cases = [
-    ['?seed=abc', "seed: 'abc' is not a number"],
-    ['?seed=4294967296', "seed: '4294967296' is too large (at most 4294967295)"],
-    ['?seed=-1', "seed: '-1' is negative"],
-    ['?seed=', 'seed needs a value'],
-    ['?seed=1&frames=1e3', "frames: '1e3' is not a number"],
-    ['?frames=18446744073709551616',
-     "frames: '18446744073709551616' is too large (at most 18446744073709551615)"],
-  ];
-
-  it('gets one line and nothing runs', async () => {
+  it('gets one line for a bad address, and nothing runs', async () => {
+    const cases = [
+      ['?seed=abc', "seed: 'abc' is not a number"],
+      ['?seed=4294967296', "seed: '4294967296' is too large (at most 4294967295)"],
+      ['?seed=-1', "seed: '-1' is negative"],
+      ['?seed=', 'seed needs a value'],
+      ['?seed=1&frames=1e3', "frames: '1e3' is not a number"],
+      ['?frames=18446744073709551616',
+       "frames: '18446744073709551616' is too large (at most 18446744073709551615)"],
+    ];
     for (const [query, line] of cases) {
       const page = await open(query);
-      await page.waitForSelector('#error:not([hidden])');
-      assert.equal(await page.$eval('#error', (e) => e.textContent), line, query);
-      assert.equal(await attribute(page, 'data-step'), null, query);
-      assert.equal(await page.$eval('#status', (s) => s.hidden), true, query);
+      await page.waitFor(() => !document.getElementById('error').hidden);
+      assert.deepEqual(await page.eval(() => [
+        document.getElementById('error').textContent,
+        document.getElementById('city').getAttribute('data-step'),
+        document.getElementById('status').hidden]), [line, null, true], query);
       await page.close();
     }
   });
 
-  it('says so when the browser takes WebGL away', async () => {
-    const page = await open(`?seed=${SEED}&pause`);
-    await firstPicture(page);
-    await page.$eval('#city', (c) => c.getContext('webgl2').getExtension('WEBGL_lose_context').loseContext());
-    await page.waitForSelector('#error:not([hidden])');
-    assert.equal(await page.$eval('#error', (e) => e.textContent),
-                 'WebGL context lost: reload the page to start again');
-    await page.close();
-  });
-
-  it('says so when the browser has no WebGL', async () => {
-    const plain = await launchChromium({ webgl: false });
+  it('says so when WebGL is switched off', async () => {
+    const plain = await ENGINES[ENGINE]({ webgl: false });
     try {
-      const page = await open(`?seed=${SEED}`, plain.browser);
-      await page.waitForSelector('#error:not([hidden])');
-      assert.match(await page.$eval('#error', (e) => e.textContent),
+      const page = await open(`?seed=${SEED}`, plain);
+      await page.waitFor(() => !document.getElementById('error').hidden);
+      assert.match(await page.eval(() => document.getElementById('error').textContent),
                    /^WebGL initialization failed: \S/);
       assert.equal(await attribute(page, 'data-step'), null);
     } finally {
       await plain.close();
     }
+  });
+
+  it('loads nothing that its content security policy would block', async () => {
+    assert.match(site.policy, /script-src 'self' 'wasm-unsafe-eval';/);
+    await new Promise((r) => setTimeout(r, 500));     // reports still on their way
+    assert.deepEqual(site.violations, []);
+  });
+});
+
+describe('what only Chromium\'s driver can do', { skip: ENGINE !== 'chromium' }, () => {
+  it('letterboxes the picture in black in a wider window', async () => {
+    const page = await open(`?seed=${SEED}&frames=${FRAMES}&pause`);
+    await page.raw.setViewport({ width: 1280, height: 768 });
+    await firstPicture(page);
+    const wide = await shot(page, 'wide.png');
+    const magick = (...args) => spawnSync('convert', args, { encoding: 'utf8' }).stdout.trim();
+    assert.equal(magick(wide, '-crop', '128x768+0+0', '-format', '%[max]', 'info:'), '0');
+    assert.equal(magick(wide, '-crop', '128x768+1152+0', '-format', '%[max]', 'info:'), '0');
+    const middle = join(dir, 'middle.png');
+    magick(wide, '-crop', '1024x768+128+0', '+repage', middle);
+    assert.equal(metric('AE', join(dir, `${ENGINE}-first.png`), middle), 0);
+    noErrors(page);
+    await page.close();
+  });
+
+  it('is the same where the browser has only WebGL 1', async () => {
+    const page = await browser.open();
+    await page.raw.evaluateOnNewDocument(() => {
+      const get = HTMLCanvasElement.prototype.getContext;
+      HTMLCanvasElement.prototype.getContext = function (type, ...rest) {
+        return type === 'webgl2' ? null : get.call(this, type, ...rest);
+      };
+    });
+    await page.raw.goto(`${site.url}?seed=${SEED}&frames=${FRAMES}&pause`);
+    await firstPicture(page);
+    assert.ok(await page.eval(() => document.getElementById('city').getContext('webgl') instanceof WebGLRenderingContext));
+    assert.equal(metric('AE', join(dir, `${ENGINE}-first.png`), await shot(page, 'webgl1.png')), 0);
+    await page.close();
+  });
+
+  it('takes a held Space as one press, shows the caption on a mouse move, F and a double click',
+     async () => {
+       const page = await open('?frames=5');
+       const { mouse, keyboard } = page.raw;
+       await firstPicture(page);
+       const seed = await attribute(page, 'data-seed');
+       assert.ok(Math.abs(Number(seed) - Date.now() / 1000) < 120, `seed ${seed} from the clock`);
+
+       assert.equal(await page.eval(() => document.getElementById('caption').hidden), true);
+       assert.equal(await page.eval(() => document.getElementById('status').hidden), true);
+       assert.equal(await page.eval(() => getComputedStyle(document.getElementById('city')).cursor), 'none');
+       await mouse.move(300, 300);
+       assert.deepEqual(await page.eval(() => [document.getElementById('caption').hidden,
+                                               document.getElementById('link').getAttribute('href')]),
+                        [false, `?seed=${seed}`]);
+
+       // Held down: one press, then repeats (each a keydown with repeat set).
+       await keyboard.down('Space');
+       for (let i = 0; i < 5; i++) await keyboard.down('Space');
+       await keyboard.up('Space');
+       await paused(page, true);
+       const held = await step(page);
+       await new Promise((r) => setTimeout(r, 400));
+       assert.equal(await step(page), held);
+       await keyboard.press('Space');
+       await page.waitFor((s) => Number(document.getElementById('city').dataset.step) > s, held);
+
+       for (const toggle of [() => keyboard.press('f'), () => mouse.click(500, 400, { count: 2 })]) {
+         await toggle();
+         await page.waitFor(() => document.fullscreenElement !== null);
+         await toggle();
+         await page.waitFor(() => document.fullscreenElement === null);
+       }
+       await page.raw.waitForFunction(() => document.getElementById('caption').hidden, { timeout: 6000 });
+       noErrors(page);
+       await page.close();
+     });
+
+  it('shows how far it is while it runs to a far step', async () => {
+    const page = await open('?frames=1000000');
+    await page.waitFor(() =>
+      /^Running to step 1000000: [1-9]\d*%$/.test(document.getElementById('status').textContent));
+    assert.equal(await attribute(page, 'data-step'), null);
+    await page.close();
+  });
+
+  it('says so when the browser takes WebGL away', async () => {
+    const page = await open(`?seed=${SEED}&pause`);
+    await firstPicture(page);
+    await page.eval(() => document.getElementById('city').getContext('webgl2')
+      .getExtension('WEBGL_lose_context').loseContext());
+    await page.waitFor(() => !document.getElementById('error').hidden);
+    assert.equal(await page.eval(() => document.getElementById('error').textContent),
+                 'WebGL context lost: reload the page to start again');
+    await page.close();
   });
 });
