@@ -29,6 +29,25 @@ static const struct option LONG_OPTIONS[] = {
 
 // ---- functions ----
 
+// Text as it may stand inside a one-line message: control characters as
+// \xNN, so that a value can neither break the line nor drive a terminal.
+static std::string shown(const std::string &text)
+{
+    static const char HEX[] = "0123456789abcdef";
+    std::string out;
+    for (const char c : text) {
+        const unsigned char u = (unsigned char)c;
+        if (u < 0x20 || u == 0x7f) {
+            out += "\\x";
+            out += HEX[u >> 4];
+            out += HEX[u & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 bool parseWindowId(const char *text, unsigned long &id)
 {
     int base = 10;
@@ -70,9 +89,14 @@ HackParse parseHackArgs(int argc, char **argv, const char *rootWindow, HackOptio
     bool root = false;
     opterr = 0;                          // one line of our own, not getopt's
     optind = 0;                          // a fresh scan on every call
-    int c;
     // '+': stop at the first operand; ':': report a missing value as ':'.
-    while ((c = getopt_long_only(argc, argv, "+:", LONG_OPTIONS, nullptr)) != -1) {
+    for (;;) {
+        // The argument being read. An error names it, not argv[optind - 1]:
+        // getopt does not move past "-:x" when it refuses the ':' in it.
+        const int at = optind > 0 ? optind : 1;
+        const int c = getopt_long_only(argc, argv, "+:", LONG_OPTIONS, nullptr);
+        if (c == -1)
+            break;
         switch (c) {
         case OPT_ROOT:
             root = true;
@@ -83,7 +107,7 @@ HackParse parseHackArgs(int argc, char **argv, const char *rootWindow, HackOptio
             break;
         case OPT_WINDOW_ID:
             if (!parseWindowId(optarg, opts.window))
-                return bad(2, std::string("'") + optarg +
+                return bad(2, "'" + shown(optarg) +
                                   "' is not a window id (decimal or 0x hexadecimal)");
             root = false;
             opts.target = HackTarget::Foreign;
@@ -94,19 +118,19 @@ HackParse parseHackArgs(int argc, char **argv, const char *rootWindow, HackOptio
             opts.help = true;
             break;
         case ':':
-            return bad(2, std::string("option '") + argv[optind - 1] + "' needs a value");
+            return bad(2, "option '" + shown(argv[at]) + "' needs a value");
         default:
-            return bad(2, std::string("unknown option '") + argv[optind - 1] + "'");
+            return bad(2, "unknown option '" + shown(argv[at]) + "'");
         }
     }
     if (optind < argc)
-        return bad(2, std::string("unexpected argument '") + argv[optind] + "'");
+        return bad(2, "unexpected argument '" + shown(argv[optind]) + "'");
     if (root) {
         // The daemon names the window it wants drawn on in the environment.
         if (!rootWindow || !*rootWindow)
             return bad(1, "-root needs XSCREENSAVER_WINDOW naming the window to draw on");
         if (!parseWindowId(rootWindow, opts.window))
-            return bad(1, std::string("XSCREENSAVER_WINDOW='") + rootWindow +
+            return bad(1, "XSCREENSAVER_WINDOW='" + shown(rootWindow) +
                               "' is not a window id");
         opts.target = HackTarget::Foreign;
     }

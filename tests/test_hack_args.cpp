@@ -80,6 +80,12 @@ TEST(HackArgs, BadCommandLineIsStatusTwo)
     }
     EXPECT_EQ(parse({"-bogus"}).parse.problem, "unknown option '-bogus'");
     EXPECT_EQ(parse({"-window-id"}).parse.problem, "option '-window-id' needs a value");
+    // getopt stays on "-:x" when it refuses it; the message still names it.
+    EXPECT_EQ(parse({"-:x"}).parse.problem, "unknown option '-:x'");
+    EXPECT_EQ(parse({"-visual", "v", "-:x"}).parse.problem, "unknown option '-:x'");
+    // A control character cannot break the line or reach the terminal.
+    EXPECT_EQ(parse({"-window-id", "1\n2\x1b"}).parse.problem,
+              "'1\\x0a2\\x1b' is not a window id (decimal or 0x hexadecimal)");
 }
 
 TEST(HackArgs, RootWithoutItsWindowIsStatusOne)

@@ -199,6 +199,7 @@ TEST_F(Snap, BadInputGetsItsMessageAndStatusAndLeavesNoFile)
         {"--frames 12x", "", "--frames: '12x' is not a number", 2},
         {"--seed +5", "", "--seed: '+5' is not a number", 2},
         {"--frames ' 7'", "", "--frames: ' 7' is not a number", 2},
+        {"--frames '1\n2'", "", "--frames: '1\\x0a2' is not a number", 2},
         {"--seed -1", "", "--seed: '-1' is negative", 2},
         {"--seed 4294967296", "", "--seed: '4294967296' is too large (at most 4294967295)", 2},
         {"--frames 18446744073709551616", "", "is too large (at most 18446744073709551615)", 2},

@@ -79,6 +79,7 @@ TEST(ScrArgs, MalformedNamesTheProblem)
     EXPECT_EQ(parse({"/p"}).parse.problem, "option '/p' needs a window handle");
     EXPECT_EQ(parse({"-P", "abc"}).parse.problem, "'abc' is not a window handle");
     EXPECT_EQ(parse({"/s", "now"}).parse.problem, "unexpected argument 'now'");
+    EXPECT_EQ(parse({"/p", "\x1b[2J\r"}).parse.problem, "'\\x1b[2J\\x0d' is not a window handle");
     EXPECT_EQ(parse({"now"}).parse.problem,
               "unexpected argument 'now' (expected /s, /p HWND or /c)");
 }

@@ -14,6 +14,7 @@
 #include "render.h"
 #include "sim.h"
 #include "snap_args.h"
+#include "web_address.h"
 #include "web_local.h"
 #include "world.h"
 
@@ -104,25 +105,13 @@ static const char *param(const char *name, std::string &value)
     return value.c_str();
 }
 
-// The address read by boxcity-snap's own rules for --seed and --frames; the
-// problem, if any, named after the address's parameter.
+// The address read by boxcity-snap's own rules for --seed and --frames.
 static std::string readAddress(SnapOptions &opts)
 {
     std::string seed, frames;
-    const char *argv[5] = {"boxcity"};
-    int argc = 1;
-    if (param("seed", seed)) {
-        argv[argc++] = "--seed";
-        argv[argc++] = seed.c_str();
-    }
-    if (param("frames", frames)) {
-        argv[argc++] = "--frames";
-        argv[argc++] = frames.c_str();
-    }
-    std::string problem = parseSnapArgs(argc, const_cast<char **>(argv), opts);
-    if (problem.compare(0, 2, "--") == 0)
-        problem.erase(0, 2);
-    return problem;
+    const bool hasSeed = param("seed", seed) != nullptr;
+    const bool hasFrames = param("frames", frames) != nullptr;
+    return parseAddress(hasSeed ? &seed : nullptr, hasFrames ? &frames : nullptr, opts);
 }
 
 extern "C" EMSCRIPTEN_KEEPALIVE void webTogglePause(void)

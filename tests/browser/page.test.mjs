@@ -174,6 +174,7 @@ describe(`the page in ${ENGINE}`, () => {
       ['?seed=-1', "seed: '-1' is negative"],
       ['?seed=', 'seed needs a value'],
       ['?seed=1&frames=1e3', "frames: '1e3' is not a number"],
+      ['?seed=4%002', "seed: '4\\x002' is not a number"],   // not seed 4, cut at the NUL
       ['?frames=18446744073709551616',
        "frames: '18446744073709551616' is too large (at most 18446744073709551615)"],
     ];
