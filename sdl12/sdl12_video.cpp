@@ -6,6 +6,14 @@
 // that size, and every swap blits it onto the window scaled to fill the
 // height (or width) and centred, the bars around it black. A driver without
 // framebuffer objects gets the screen switched to the mode's own size instead.
+//
+// A window lent by another program (SDL_WINDOWID, a screensaver preview) may
+// be destroyed by its owner at any moment, and a GL driver that draws into a
+// window that is gone can crash (Mesa's software rasteriser then works from
+// the size of a window it can no longer query). So every swap first makes
+// sure the window is still there and keeps it there until the swap is done;
+// once it is gone the context lets go of it for good, nothing is drawn or
+// swapped any more, and the program gets a close request.
 #include <cstdarg>
 #include <cstdio>
 #include <cstdint>
@@ -14,6 +22,9 @@
 
 #include <SDL2/SDL_opengl.h>
 #include <SDL2/SDL_syswm.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 // ---- types ----
 
@@ -45,6 +56,13 @@ static sdl12::SDL_PixelFormat screenFormat;
 static sdl12::SDL_Surface screen;
 static sdl12::SDL_PixelFormat desktopFormat;
 static sdl12::SDL_VideoInfo videoInfo;
+static bool lent = false;        // the mode's window belongs to another program
+static bool lentGone = false;    // ... which has taken it away
+#ifndef _WIN32
+static Window checked = 0;                // the window being looked for
+static bool checkFailed = false;          // the server said it is not there
+static XErrorHandler outerHandler = nullptr;  // the handler before the check's
+#endif
 
 // ---- functions ----
 
@@ -136,21 +154,133 @@ static bool windowsOpen(void)
 }
 
 // A mode that failed although plain windows open: the display has no OpenGL,
-// which the user can act on; SDL's own text says it less plainly.
-static void explainFailure(void)
+// which the user can act on; SDL's own text says it less plainly. With a
+// lent window, it is that window that could not be used, and the reason says
+// which.
+static void explainFailure(const char *lentId)
 {
     char reason[256];
     snprintf(reason, sizeof reason, "%s", ::SDL_GetError());
-    if (windowsOpen())
+    if (lentId)
+        ::SDL_SetError("the window %s named by SDL_WINDOWID cannot be used (%s)", lentId, reason);
+    else if (windowsOpen())
         ::SDL_SetError("this display offers no OpenGL (%s); a graphics driver with OpenGL is needed",
                        reason);
     else
         ::SDL_SetError("%s", reason);
 }
 
+#ifndef _WIN32
+// Only the check's own errors are taken here; any other goes on.
+static int onCheckError(Display *display, XErrorEvent *error)
+{
+    if (error->resourceid == checked) {
+        checkFailed = true;
+        return 0;
+    }
+    return outerHandler ? outerHandler(display, error) : 0;
+}
+#endif
+
+// Whether the lent window is still there; while true, it stays there until
+// letGo. On X the server is grabbed, so no other client can destroy it in
+// between; Windows' own check is all it has (a handle's window cannot be
+// held).
+static bool holdLentWindow(void)
+{
+    ::SDL_SysWMinfo wm;
+    SDL_VERSION(&wm.version);
+    if (!SDL_GetWindowWMInfo(sdl12Window, &wm))
+        return false;
+#ifdef _WIN32
+    return IsWindow(wm.info.win.window) != 0;
+#else
+    if (wm.subsystem != ::SDL_SYSWM_X11)
+        return true;
+    Display *display = wm.info.x11.display;
+    XGrabServer(display);
+    XSync(display, False);  // earlier requests' errors go to their own handler
+    checked = wm.info.x11.window;
+    checkFailed = false;
+    outerHandler = XSetErrorHandler(onCheckError);
+    XWindowAttributes attributes;
+    bool there = XGetWindowAttributes(display, checked, &attributes) != 0 && !checkFailed;
+    XSetErrorHandler(outerHandler);
+    if (!there) {
+        XUngrabServer(display);
+        XFlush(display);
+    }
+    return there;
+#endif
+}
+
+static void letGoLentWindow(void)
+{
+#ifndef _WIN32
+    ::SDL_SysWMinfo wm;
+    SDL_VERSION(&wm.version);
+    if (SDL_GetWindowWMInfo(sdl12Window, &wm) && wm.subsystem == ::SDL_SYSWM_X11) {
+        XUngrabServer(wm.info.x11.display);
+        XFlush(wm.info.x11.display);
+    }
+#endif
+}
+
+// The window SDL_WINDOWID names, or 0 with the reason in SDL's error. On X
+// an id of no window is caught here: SDL would hand Xlib's error to its
+// default handler, which prints several lines and ends the process.
+static uintptr_t lentWindowId(const char *text)
+{
+    char *end;
+    unsigned long long id = SDL_strtoull(text, &end, 0);
+    if (end == text || *end || id == 0 || id != (uintptr_t)id) {
+        ::SDL_SetError("not a window id");
+        return 0;
+    }
+#ifdef _WIN32
+    if (!IsWindow((HWND)(uintptr_t)id)) {
+        ::SDL_SetError("no such window");
+        return 0;
+    }
+#else
+    const char *driver = SDL_GetCurrentVideoDriver();
+    Display *display = driver && SDL_strcmp(driver, "x11") == 0 ? XOpenDisplay(nullptr) : nullptr;
+    if (display) {
+        checked = (Window)id;
+        checkFailed = false;
+        outerHandler = XSetErrorHandler(onCheckError);
+        XWindowAttributes attributes;
+        bool there = XGetWindowAttributes(display, checked, &attributes) != 0 && !checkFailed;
+        XSetErrorHandler(outerHandler);
+        XCloseDisplay(display);
+        if (!there) {
+            ::SDL_SetError("no such window");
+            return 0;
+        }
+    }
+#endif
+    return (uintptr_t)id;
+}
+
+// The lent window is gone: the context no longer draws anywhere (GL calls
+// without a current context do nothing), and the program is asked to stop,
+// as often as it takes (a later event in the same drain would outvote it).
+static void lentWindowGone(void)
+{
+    if (!lentGone) {
+        lentGone = true;
+        SDL_GL_MakeCurrent(sdl12Window, nullptr);
+    }
+    if (!SDL_HasEvent(SDL_QUIT)) {
+        SDL_Event quit = {};
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
+    }
+}
+
 static void closeMode(void)
 {
-    if (context && scaler.framebuffer) {
+    if (context && scaler.framebuffer && !lentGone) {
         scaler.bindFramebuffer(GL_FRAMEBUFFER, 0);
         scaler.deleteFramebuffers(1, &scaler.framebuffer);
         scaler.deleteRenderbuffers(1, &scaler.colour);
@@ -163,6 +293,7 @@ static void closeMode(void)
     if (sdl12Window)
         SDL_DestroyWindow(sdl12Window);
     sdl12Window = nullptr;
+    lent = lentGone = false;
 }
 
 namespace sdl12 {
@@ -266,20 +397,23 @@ SDL_Surface *SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags)
     bool fullscreen = (flags & SDL_FULLSCREEN) != 0;
     if (foreign && *foreign) {
         SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
-        sdl12Window = SDL_CreateWindowFrom((void *)(uintptr_t)SDL_strtoull(foreign, nullptr, 0));
+        uintptr_t id = lentWindowId(foreign);
+        sdl12Window = id ? SDL_CreateWindowFrom((void *)id) : nullptr;
+        lent = sdl12Window != nullptr;
     } else {
         Uint32 windowFlags = SDL_WINDOW_OPENGL | (fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
         sdl12Window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
                                        height, windowFlags);
     }
+    const char *lentId = foreign && *foreign ? foreign : nullptr;
     if (!sdl12Window) {
-        explainFailure();
+        explainFailure(lentId);
         return nullptr;
     }
     context = SDL_GL_CreateContext(sdl12Window);
     if (!context) {
         closeMode();
-        explainFailure();
+        explainFailure(lentId);
         return nullptr;
     }
     if (swapControl >= 0)
@@ -304,10 +438,16 @@ void SDL_Delay(Uint32 ms)
 
 void SDL_GL_SwapBuffers(void)
 {
-    if (!sdl12Window)
+    if (!sdl12Window || lentGone)
         return;
+    if (lent && !holdLentWindow()) {
+        lentWindowGone();
+        return;
+    }
     if (!scaler.framebuffer) {
         SDL_GL_SwapWindow(sdl12Window);
+        if (lent)
+            letGoLentWindow();
         return;
     }
     int outW, outH, x, y, w, h;
@@ -325,6 +465,8 @@ void SDL_GL_SwapBuffers(void)
                            GL_COLOR_BUFFER_BIT, GL_LINEAR);
     SDL_GL_SwapWindow(sdl12Window);
     scaler.bindFramebuffer(GL_FRAMEBUFFER, scaler.framebuffer);
+    if (lent)
+        letGoLentWindow();
 
     // The same place in window coordinates, for the mouse (y from the top).
     int windowW, windowH;
