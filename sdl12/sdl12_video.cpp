@@ -257,6 +257,12 @@ static uintptr_t lentWindowId(const char *text)
             ::SDL_SetError("no such window");
             return 0;
         }
+        // Tried all the same, it leaves the GL driver a GC that fails to go
+        // at exit, which Xlib's default handler reports.
+        if (attributes.c_class == InputOnly) {
+            ::SDL_SetError("an input-only window, which nothing can be drawn into");
+            return 0;
+        }
     }
 #endif
     return (uintptr_t)id;
