@@ -13,7 +13,14 @@ endfunction()
 
 set(DESKTOP ${XVFB_RUN} -a -s "-screen 0 1920x1080x24")
 windows_e2e(OneFileForTheGuiSubsystem imports)
-windows_e2e(DesktopLetterboxesAndEscapeEnds desktop ${DESKTOP})
+# The letterbox on a 4:3, a 5:4 and a 16:9 desktop: screen, lit box.
+foreach(shape "1024x768;1024x768+0+0" "1280x1024;1280x960+0+32" "1920x1080;1440x1080+240+0")
+  list(GET shape 0 screen)
+  list(GET shape 1 box)
+  windows_e2e(DesktopLetterboxesAndEscapeEnds.${screen} desktop
+              ${XVFB_RUN} -a -s "-screen 0 ${screen}x24" env BOXCITY_LETTERBOX=${box})
+endforeach()
+windows_e2e(NoFramebufferObjectsSwitchesTheScreen no-fbo ${DESKTOP})
 windows_e2e(AltF4Ends close ${DESKTOP})
 windows_e2e(NoOpenGLFailsInStderrTxt no-gl ${XVFB_RUN} -a -s "-screen 0 1920x1080x24 -extension GLX")
 windows_e2e(NoDisplayFailsInStderrTxt no-display)
