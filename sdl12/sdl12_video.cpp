@@ -180,18 +180,30 @@ static int onCheckError(Display *display, XErrorEvent *error)
     }
     return outerHandler ? outerHandler(display, error) : 0;
 }
+
+// Whether the window exists, asked without any error reaching the program's
+// own handler (an X error about its window is a stop request to it).
+static bool windowExists(Display *display, Window window, XWindowAttributes *attributes)
+{
+    checked = window;
+    checkFailed = false;
+    outerHandler = XSetErrorHandler(onCheckError);
+    bool there = XGetWindowAttributes(display, window, attributes) != 0 && !checkFailed;
+    XSetErrorHandler(outerHandler);
+    return there;
+}
 #endif
 
 // Whether the lent window is still there; while true, it stays there until
-// letGo. On X the server is grabbed, so no other client can destroy it in
-// between; Windows' own check is all it has (a handle's window cannot be
-// held).
+// letGoLentWindow. On X the server is grabbed, so no other client can
+// destroy it in between; Windows' own check is all it has (a handle's window
+// cannot be held).
 static bool holdLentWindow(void)
 {
     ::SDL_SysWMinfo wm;
     SDL_VERSION(&wm.version);
     if (!SDL_GetWindowWMInfo(sdl12Window, &wm))
-        return false;
+        return true;  // nothing to ask: drawn into as before
 #ifdef _WIN32
     return IsWindow(wm.info.win.window) != 0;
 #else
@@ -200,12 +212,8 @@ static bool holdLentWindow(void)
     Display *display = wm.info.x11.display;
     XGrabServer(display);
     XSync(display, False);  // earlier requests' errors go to their own handler
-    checked = wm.info.x11.window;
-    checkFailed = false;
-    outerHandler = XSetErrorHandler(onCheckError);
     XWindowAttributes attributes;
-    bool there = XGetWindowAttributes(display, checked, &attributes) != 0 && !checkFailed;
-    XSetErrorHandler(outerHandler);
+    bool there = windowExists(display, wm.info.x11.window, &attributes);
     if (!there) {
         XUngrabServer(display);
         XFlush(display);
@@ -246,12 +254,8 @@ static uintptr_t lentWindowId(const char *text)
     const char *driver = SDL_GetCurrentVideoDriver();
     Display *display = driver && SDL_strcmp(driver, "x11") == 0 ? XOpenDisplay(nullptr) : nullptr;
     if (display) {
-        checked = (Window)id;
-        checkFailed = false;
-        outerHandler = XSetErrorHandler(onCheckError);
         XWindowAttributes attributes;
-        bool there = XGetWindowAttributes(display, checked, &attributes) != 0 && !checkFailed;
-        XSetErrorHandler(outerHandler);
+        bool there = windowExists(display, (Window)id, &attributes);
         XCloseDisplay(display);
         if (!there) {
             ::SDL_SetError("no such window");
@@ -444,9 +448,9 @@ void SDL_Delay(Uint32 ms)
 
 void SDL_GL_SwapBuffers(void)
 {
-    if (!sdl12Window || lentGone)
+    if (!sdl12Window)
         return;
-    if (lent && !holdLentWindow()) {
+    if (lentGone || (lent && !holdLentWindow())) {
         lentWindowGone();
         return;
     }

@@ -110,6 +110,22 @@ wait_city_in() {
     fail "only $lit % of the picture in $box is lit"
 }
 
+# Screenshots of WINDOW into SHOT until more than half of it is lit and at
+# least MINGREY pixels are the clouds' grey over black, for 60 s; sets all,
+# lit and grey. The first frames take a while on a busy machine, so the
+# picture is waited for, not looked at after a fixed time.
+wait_shot() {
+    local end=$((SECONDS + 60))
+    while :; do
+        alive || fail "ended on its own"
+        import -window "$1" "$2" || fail "no screenshot"
+        read -r all lit grey < <(count_pixels "$2")
+        [ "$lit" -gt $((all / 2)) ] && [ "$grey" -ge "$3" ] && return 0
+        [ "$SECONDS" -lt "$end" ] || return 1
+        sleep 0.5
+    done
+}
+
 case $scenario in
 escape)
     start
@@ -169,15 +185,16 @@ screenshot)
     rm -f "$shot"
     start
     wait_window boxcity
-    still_running 3
-    import -window root "$shot" || fail "no screenshot"
+    still_running 1
+    wait_shot root "$shot" 1000
+    found=$?
+    echo "screenshot $shot: $all pixels, $lit not black, $grey cloud grey"
     xdotool key Escape
     expect_clean_end
-    read -r all lit grey < <(count_pixels "$shot")
-    echo "screenshot $shot: $all pixels, $lit not black, $grey cloud grey"
     [ "$all" -eq $((1024 * 768)) ] || fail "screenshot is not 1024x768"
     [ "$lit" -gt $((all / 2)) ] || fail "less than half of the screen is lit"
     [ "$grey" -ge 1000 ] || fail "hardly any cloud grey over black"
+    [ "$found" -eq 0 ] || fail "no such picture within 60 s"
     ;;
 window-gone)
     # Drawing into a window another client owns, which that client then
@@ -186,12 +203,9 @@ window-gone)
     e2e_track "$owner_PID"
     read -r -t 10 win <&"${owner[0]}" || fail "no foreign window"
     SDL_WINDOWID=$win SDL_VIDEO_FOREIGN_WINDOW_OPENGL=1 start
-    still_running 3
     shot=$work/e2e_shell_window-gone.png
-    import -window "$win" "$shot" || fail "no screenshot of the foreign window"
-    read -r all lit grey < <(count_pixels "$shot")
+    wait_shot "$win" "$shot" 0 || fail "the city is not drawn into the foreign window"
     echo "foreign window $shot: $all pixels, $lit not black"
-    [ "$lit" -gt $((all / 2)) ] || fail "the city is not drawn into the foreign window"
     echo destroy >&"${owner[1]}"
     read -r -t 10 answer <&"${owner[0]}"
     [ "$answer" = destroyed ] || fail "the window owner did not destroy its window"
