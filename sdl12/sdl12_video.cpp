@@ -7,6 +7,14 @@
 // height (or width) and centred, the bars around it black. A driver without
 // framebuffer objects gets the screen switched to the mode's own size instead.
 // Where asked, the swap shows the picture on every display (sdl12_displays.cpp).
+//
+// A window lent by another program (SDL_WINDOWID, a screensaver preview) may
+// be destroyed by its owner at any moment, and a GL driver that draws into a
+// window that is gone can crash (Mesa's software rasteriser then works from
+// the size of a window it can no longer query). So every swap first makes
+// sure the window is still there and keeps it there until the swap is done;
+// once it is gone the context lets go of it for good, nothing is drawn or
+// swapped any more, and the program gets a close request.
 #include <cstdarg>
 #include <cstdio>
 #include <cstdint>
@@ -15,6 +23,9 @@
 
 #include <SDL2/SDL_opengl.h>
 #include <SDL2/SDL_syswm.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 // ---- types ----
 
@@ -46,6 +57,13 @@ static sdl12::SDL_PixelFormat screenFormat;
 static sdl12::SDL_Surface screen;
 static sdl12::SDL_PixelFormat desktopFormat;
 static sdl12::SDL_VideoInfo videoInfo;
+static bool lent = false;        // the mode's window belongs to another program
+static bool lentGone = false;    // ... which has taken it away
+#ifndef _WIN32
+static Window checked = 0;                // the window being looked for
+static bool checkFailed = false;          // the server said it is not there
+static XErrorHandler outerHandler = nullptr;  // the handler before the check's
+#endif
 
 // ---- functions ----
 
@@ -137,12 +155,16 @@ static bool windowsOpen(void)
 }
 
 // A mode that failed although plain windows open: the display has no OpenGL,
-// which the user can act on; SDL's own text says it less plainly.
-static void explainFailure(void)
+// which the user can act on; SDL's own text says it less plainly. With a
+// lent window, it is that window that could not be used, and the reason says
+// which.
+static void explainFailure(const char *lentId)
 {
     char reason[256];
     snprintf(reason, sizeof reason, "%s", ::SDL_GetError());
-    if (windowsOpen())
+    if (lentId)
+        ::SDL_SetError("the window %s named by SDL_WINDOWID cannot be used (%s)", lentId, reason);
+    else if (windowsOpen())
         ::SDL_SetError("this display offers no OpenGL (%s); a graphics driver with OpenGL is needed",
                        reason);
     else
@@ -162,9 +184,127 @@ static void show(SDL_Window *window)
     SDL_GL_SwapWindow(window);
 }
 
+#ifndef _WIN32
+// Only the check's own errors are taken here; any other goes on.
+static int onCheckError(Display *display, XErrorEvent *error)
+{
+    if (error->resourceid == checked) {
+        checkFailed = true;
+        return 0;
+    }
+    return outerHandler ? outerHandler(display, error) : 0;
+}
+
+// Whether the window exists, asked without any error reaching the program's
+// own handler (an X error about its window is a stop request to it).
+static bool windowExists(Display *display, Window window, XWindowAttributes *attributes)
+{
+    checked = window;
+    checkFailed = false;
+    outerHandler = XSetErrorHandler(onCheckError);
+    bool there = XGetWindowAttributes(display, window, attributes) != 0 && !checkFailed;
+    XSetErrorHandler(outerHandler);
+    return there;
+}
+#endif
+
+// Whether the lent window is still there; while true, it stays there until
+// letGoLentWindow. On X the server is grabbed, so no other client can
+// destroy it in between; Windows' own check is all it has (a handle's window
+// cannot be held).
+static bool holdLentWindow(void)
+{
+    ::SDL_SysWMinfo wm;
+    SDL_VERSION(&wm.version);
+    if (!SDL_GetWindowWMInfo(sdl12Window, &wm))
+        return true;  // nothing to ask: drawn into as before
+#ifdef _WIN32
+    return IsWindow(wm.info.win.window) != 0;
+#else
+    if (wm.subsystem != ::SDL_SYSWM_X11)
+        return true;
+    Display *display = wm.info.x11.display;
+    XGrabServer(display);
+    XSync(display, False);  // earlier requests' errors go to their own handler
+    XWindowAttributes attributes;
+    bool there = windowExists(display, wm.info.x11.window, &attributes);
+    if (!there) {
+        XUngrabServer(display);
+        XFlush(display);
+    }
+    return there;
+#endif
+}
+
+static void letGoLentWindow(void)
+{
+#ifndef _WIN32
+    ::SDL_SysWMinfo wm;
+    SDL_VERSION(&wm.version);
+    if (SDL_GetWindowWMInfo(sdl12Window, &wm) && wm.subsystem == ::SDL_SYSWM_X11) {
+        XUngrabServer(wm.info.x11.display);
+        XFlush(wm.info.x11.display);
+    }
+#endif
+}
+
+// The window SDL_WINDOWID names, or 0 with the reason in SDL's error. On X
+// an id of no window is caught here: SDL would hand Xlib's error to its
+// default handler, which prints several lines and ends the process.
+static uintptr_t lentWindowId(const char *text)
+{
+    char *end;
+    unsigned long long id = SDL_strtoull(text, &end, 0);
+    if (end == text || *end || id == 0 || id != (uintptr_t)id) {
+        ::SDL_SetError("not a window id");
+        return 0;
+    }
+#ifdef _WIN32
+    if (!IsWindow((HWND)(uintptr_t)id)) {
+        ::SDL_SetError("no such window");
+        return 0;
+    }
+#else
+    const char *driver = SDL_GetCurrentVideoDriver();
+    Display *display = driver && SDL_strcmp(driver, "x11") == 0 ? XOpenDisplay(nullptr) : nullptr;
+    if (display) {
+        XWindowAttributes attributes;
+        bool there = windowExists(display, (Window)id, &attributes);
+        XCloseDisplay(display);
+        if (!there) {
+            ::SDL_SetError("no such window");
+            return 0;
+        }
+        // Tried all the same, it leaves the GL driver a GC that fails to go
+        // at exit, which Xlib's default handler reports.
+        if (attributes.c_class == InputOnly) {
+            ::SDL_SetError("an input-only window, which nothing can be drawn into");
+            return 0;
+        }
+    }
+#endif
+    return (uintptr_t)id;
+}
+
+// The lent window is gone: the context no longer draws anywhere (GL calls
+// without a current context do nothing), and the program is asked to stop,
+// as often as it takes (a later event in the same drain would outvote it).
+static void lentWindowGone(void)
+{
+    if (!lentGone) {
+        lentGone = true;
+        SDL_GL_MakeCurrent(sdl12Window, nullptr);
+    }
+    if (!SDL_HasEvent(SDL_QUIT)) {
+        SDL_Event quit = {};
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
+    }
+}
+
 static void closeMode(void)
 {
-    if (context && scaler.framebuffer) {
+    if (context && scaler.framebuffer && !lentGone) {
         scaler.bindFramebuffer(GL_FRAMEBUFFER, 0);
         scaler.deleteFramebuffers(1, &scaler.framebuffer);
         scaler.deleteRenderbuffers(1, &scaler.colour);
@@ -178,6 +318,7 @@ static void closeMode(void)
     if (sdl12Window)
         SDL_DestroyWindow(sdl12Window);
     sdl12Window = nullptr;
+    lent = lentGone = false;
 }
 
 namespace sdl12 {
@@ -281,7 +422,9 @@ SDL_Surface *SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags)
     bool fullscreen = (flags & SDL_FULLSCREEN) != 0;
     if (foreign && *foreign) {
         SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
-        sdl12Window = SDL_CreateWindowFrom((void *)(uintptr_t)SDL_strtoull(foreign, nullptr, 0));
+        uintptr_t id = lentWindowId(foreign);
+        sdl12Window = id ? SDL_CreateWindowFrom((void *)id) : nullptr;
+        lent = sdl12Window != nullptr;
     } else if (fullscreen && sdl12EveryDisplay) {
         sdl12Window = sdl12DisplayWindow(0, SDL_WINDOW_OPENGL);
     } else {
@@ -289,14 +432,15 @@ SDL_Surface *SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags)
         sdl12Window = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
                                        height, windowFlags);
     }
+    const char *lentId = foreign && *foreign ? foreign : nullptr;
     if (!sdl12Window) {
-        explainFailure();
+        explainFailure(lentId);
         return nullptr;
     }
     context = SDL_GL_CreateContext(sdl12Window);
     if (!context) {
         closeMode();
-        explainFailure();
+        explainFailure(lentId);
         return nullptr;
     }
     if (swapControl >= 0)
@@ -326,9 +470,15 @@ void SDL_GL_SwapBuffers(void)
 {
     if (!sdl12Window)
         return;
+    if (lentGone || (lent && !holdLentWindow())) {
+        lentWindowGone();
+        return;
+    }
     if (!scaler.framebuffer) {
         SDL_GL_SwapWindow(sdl12Window);
         sdl12ShowOnOtherDisplays(context, nullptr);
+        if (lent)
+            letGoLentWindow();
         return;
     }
     // The bars: black whatever the program's clear colour.
@@ -340,6 +490,8 @@ void SDL_GL_SwapBuffers(void)
     show(sdl12Window);
     glClearColor(clear[0], clear[1], clear[2], clear[3]);
     scaler.bindFramebuffer(GL_FRAMEBUFFER, scaler.framebuffer);
+    if (lent)
+        letGoLentWindow();
 
     // The same place in window coordinates, for the mouse (y from the top).
     int windowW, windowH;

@@ -11,9 +11,12 @@
 #   close HELPER=shell_xclose                                (needs X)
 #   no-driver HELPER=shell_sdlprobe | no-gl HELPER=shell_sdlprobe
 #   window-gone HELPER=shell_xwindow                         (needs X)
+#   lent-unusable | lent-unusable-compat HELPER=shell_xwindow (needs X)
 #   no-display                                 (runs without any display)
 #   screenshot                                 (needs X, 1024x768)
-#   desktop                                    (needs X, 1920x1080, openbox)
+#   desktop          (needs X with openbox; BOXCITY_LETTERBOX: the lit box
+#                    expected, 1440x1080+240+0 as on a 1920x1080 screen)
+#   no-fbo           (needs X larger than 1024x768 with RandR, openbox)
 #   unscaled                                   (needs X, 1920x1080)
 #   long-run HELPER=libboxcity-framecount.so   (needs X, 1920x1080, openbox)
 #   wayland                                    (needs X, 1024x768x24, weston)
@@ -23,8 +26,10 @@ set -u
 
 scenario=$1 prog=$2 work=$3 helper=${4:-}
 E2E_TAG=$scenario
-out=$work/e2e_shell_$scenario.out
-err=$work/e2e_shell_$scenario.err
+# Runs of one scenario on several screens may share WORKDIR side by side.
+tag=$scenario${BOXCITY_LETTERBOX:+_$BOXCITY_LETTERBOX}
+out=$work/e2e_shell_$tag.out
+err=$work/e2e_shell_$tag.err
 
 e2e_on_fail() {
     local f
@@ -89,6 +94,38 @@ count_pixels() {
         END { printf "%d %d %d\n", all, lit, grey }'
 }
 
+# Screenshots until the lit part of the screen is BOX and the city itself
+# is in it (most of it lit), not just a few stray pixels at its corners.
+wait_city_in() {
+    local box=$1 shot=$2 end=$((SECONDS + 60)) lit=
+    while [ "$SECONDS" -lt "$end" ]; do
+        wait_lit_box "$box" "$shot"
+        lit=$(convert "$shot" -crop "$box" -threshold 0 -format '%[fx:int(mean*100)]' info:)
+        if [ "$lit" -gt 50 ]; then
+            echo "$scenario: lit $box, $lit % of it; screenshot $shot"
+            return 0
+        fi
+        sleep 0.5
+    done
+    fail "only $lit % of the picture in $box is lit"
+}
+
+# Screenshots of WINDOW into SHOT until more than half of it is lit and at
+# least MINGREY pixels are the clouds' grey over black, for 60 s; sets all,
+# lit and grey. The first frames take a while on a busy machine, so the
+# picture is waited for, not looked at after a fixed time.
+wait_shot() {
+    local end=$((SECONDS + 60))
+    while :; do
+        alive || fail "ended on its own"
+        import -window "$1" "$2" || fail "no screenshot"
+        read -r all lit grey < <(count_pixels "$2")
+        [ "$lit" -gt $((all / 2)) ] && [ "$grey" -ge "$3" ] && return 0
+        [ "$SECONDS" -lt "$end" ] || return 1
+        sleep 0.5
+    done
+}
+
 case $scenario in
 escape)
     start
@@ -148,15 +185,16 @@ screenshot)
     rm -f "$shot"
     start
     wait_window boxcity
-    still_running 3
-    import -window root "$shot" || fail "no screenshot"
+    still_running 1
+    wait_shot root "$shot" 1000
+    found=$?
+    echo "screenshot $shot: $all pixels, $lit not black, $grey cloud grey"
     xdotool key Escape
     expect_clean_end
-    read -r all lit grey < <(count_pixels "$shot")
-    echo "screenshot $shot: $all pixels, $lit not black, $grey cloud grey"
     [ "$all" -eq $((1024 * 768)) ] || fail "screenshot is not 1024x768"
     [ "$lit" -gt $((all / 2)) ] || fail "less than half of the screen is lit"
     [ "$grey" -ge 1000 ] || fail "hardly any cloud grey over black"
+    [ "$found" -eq 0 ] || fail "no such picture within 60 s"
     ;;
 window-gone)
     # Drawing into a window another client owns, which that client then
@@ -165,12 +203,9 @@ window-gone)
     e2e_track "$owner_PID"
     read -r -t 10 win <&"${owner[0]}" || fail "no foreign window"
     SDL_WINDOWID=$win SDL_VIDEO_FOREIGN_WINDOW_OPENGL=1 start
-    still_running 3
     shot=$work/e2e_shell_window-gone.png
-    import -window "$win" "$shot" || fail "no screenshot of the foreign window"
-    read -r all lit grey < <(count_pixels "$shot")
+    wait_shot "$win" "$shot" 0 || fail "the city is not drawn into the foreign window"
     echo "foreign window $shot: $all pixels, $lit not black"
-    [ "$lit" -gt $((all / 2)) ] || fail "the city is not drawn into the foreign window"
     echo destroy >&"${owner[1]}"
     read -r -t 10 answer <&"${owner[0]}"
     [ "$answer" = destroyed ] || fail "the window owner did not destroy its window"
@@ -209,15 +244,61 @@ no-display)
     expect_clean_end
     ;;
 desktop)
-    # 1920x1080 with a window manager: the 1024x768 mode scaled to the full
-    # height and centred, black bars left and right.
+    # A desktop with a window manager: the 1024x768 mode scaled to fill the
+    # height (or the width), centred, black bars beside it.
+    box=${BOXCITY_LETTERBOX:-1440x1080+240+0}
     start_wm
     start
     wait_window boxcity
-    wait_lit_box 1440x1080+240+0 "$work/e2e_shell_desktop.png"
-    echo "desktop: lit $(lit_box "$work/e2e_shell_desktop.png")"
+    wait_city_in "$box" "$work/e2e_shell_$tag.png"
     xdotool key Escape
     expect_clean_end
+    ;;
+no-fbo)
+    # A driver without framebuffer objects (SDL told the extensions are not
+    # there): the screen is switched to 1024x768 for the mode, the whole
+    # picture on it, and switched back at the end.
+    size=$(xrandr | sed -n 's/.* current \([0-9]*\) x \([0-9]*\),.*/\1 x \2/p')
+    xrandr --newmode 1024x768_e2e 63.5 1024 1072 1176 1328 768 771 775 798 -hsync +vsync &&
+        xrandr --addmode screen 1024x768_e2e || fail "cannot offer a 1024x768 mode"
+    start_wm
+    GL_ARB_framebuffer_object=0 GL_EXT_framebuffer_object=0 start
+    wait_window boxcity
+    wait_city_in 1024x768+0+0 "$work/e2e_shell_no-fbo.png"
+    xdotool key Escape
+    expect_clean_end
+    wait_until 10 "the screen stayed at 1024x768 after the end" \
+        eval "xrandr | grep -q ' current $size,'"
+    ;;
+lent-unusable | lent-unusable-compat)
+    # A window in SDL_WINDOWID that cannot be used: status 1 and one line
+    # that says which window and why. Debian's sdl12-compat is less plain:
+    # its first line is held to what it says, and for a window id of no
+    # window that is Xlib's own report.
+    coproc owner { "$helper" 64 64 input-only; }
+    e2e_track "$owner_PID"
+    read -r -t 10 inputonly <&"${owner[0]}" || fail "no input-only window"
+    prefix="Video mode set failed: "
+    # SDL_WINDOWID | the layer's reason | what sdl12-compat says first
+    while IFS='|' read -r id layer compat; do
+        [ "$id" = INPUTONLY ] && id=$inputonly
+        want=${layer/ID/$id}
+        [ "$scenario" = lent-unusable-compat ] && want=$compat
+        SDL_WINDOWID=$id SDL_VIDEO_FOREIGN_WINDOW_OPENGL=1 start
+        wait_exit 20
+        [ "$status" -eq 1 ] || fail "SDL_WINDOWID=$id: exit status $status, expected 1"
+        [ -s "$out" ] && fail "SDL_WINDOWID=$id: printed on stdout"
+        [ "${want#X Error}" = "$want" ] && want=$prefix$want
+        if [ "$scenario" = lent-unusable ]; then
+            printf '%s\n' "$want" | cmp -s - "$err" || fail "SDL_WINDOWID=$id: stderr is not exactly: $want"
+        else
+            head -n 1 "$err" | grep -qF "$want" || fail "SDL_WINDOWID=$id: stderr does not begin with: $want"
+        fi
+    done <<'EOF'
+notanumber|the window ID named by SDL_WINDOWID cannot be used (not a window id)|Invalid SDL_WINDOWID
+12345|the window ID named by SDL_WINDOWID cannot be used (no such window)|X Error of failed request:  BadWindow
+INPUTONLY|the window ID named by SDL_WINDOWID cannot be used (an input-only window, which nothing can be drawn into)|Could not make GL context current: BadMatch (invalid parameter attributes)
+EOF
     ;;
 unscaled)
     # 1920x1080 without a window manager, scaling switched off: the whole

@@ -23,11 +23,24 @@ set(SDL12_HELPER "")
 sdl12_e2e(EscapeEndsCleanly escape ${SHELL_XVFB})
 sdl12_e2e(SigtermEndsCleanly sigterm ${SHELL_XVFB})
 sdl12_e2e(ScreenshotShowsCityAndClouds screenshot ${SHELL_XVFB})
-sdl12_e2e(DesktopWithWindowManagerLetterboxes desktop ${XVFB_RUN} -a -s "-screen 0 1920x1080x24")
+# The letterbox on a 4:3, a 5:4 and a 16:9 desktop: screen, lit box.
+foreach(shape "1024x768;1024x768+0+0" "1280x1024;1280x960+0+32" "1920x1080;1440x1080+240+0")
+  list(GET shape 0 screen)
+  list(GET shape 1 box)
+  # The sanitizers learn nothing new from a second shape.
+  if(BOXCITY_SANITIZE AND NOT screen STREQUAL "1920x1080")
+    continue()
+  endif()
+  sdl12_e2e(DesktopWithWindowManagerLetterboxes.${screen} desktop
+            ${XVFB_RUN} -a -s "-screen 0 ${screen}x24" env BOXCITY_LETTERBOX=${box})
+endforeach()
+# No framebuffer objects (Windows' own OpenGL 1.1): the screen switched.
+sdl12_e2e(NoFramebufferObjectsSwitchesTheScreen no-fbo ${XVFB_RUN} -a -s "-screen 0 1920x1080x24")
 set(SDL12_HELPER $<TARGET_FILE:shell_xclose>)
 sdl12_e2e(WindowCloseEndsCleanly close ${SHELL_XVFB})
 set(SDL12_HELPER $<TARGET_FILE:shell_xwindow>)
 sdl12_e2e(ForeignWindowGoneEndsCleanly window-gone ${SHELL_XVFB})
+sdl12_e2e(UnusableForeignWindowSaysWhich lent-unusable ${SHELL_XVFB})
 
 add_test(NAME E2E.Sdl12.Storm
   COMMAND ${XVFB_RUN} -a -s "-screen 0 1024x768x16" ${CMAKE_CURRENT_SOURCE_DIR}/e2e_storm.sh

@@ -335,6 +335,33 @@ TEST_F(Video, BadInputFullDiskAndSignalsLeaveNoFile)
     }
 }
 
+// A write that fails once filming has begun (out of space halfway, at the
+// close of the file, at the rename into place): status 1, one line naming
+// the video and the reason, and neither the video nor its temporary left.
+TEST_F(Video, LateWriteFailureLeavesNoFile)
+{
+    const struct {
+        const char *step, *reason;
+    } faults[] = {
+        {"fill", "No space left on device"},
+        {"close", "Input/output error"},
+        {"rename", "Invalid cross-device link"},
+    };
+    const fs::path lib = base / "write_fault.so";      // LD_PRELOAD splits at spaces
+    fs::create_symlink(WRITE_FAULT_LIB, lib);
+    for (const auto &fault : faults) {
+        SCOPED_TRACE(fault.step);
+        const Outcome run =
+            snap("--seed 5 --length 3 --video %D/v.mp4",
+                 std::string("BOXCITY_WRITE_FAULT=") + fault.step +
+                     " LD_PRELOAD=\"${LD_PRELOAD:+$LD_PRELOAD:}" + lib.string() + "\"");
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "boxcity-snap: cannot write " + (dir / "v.mp4").string() + ": " +
+                               fault.reason + "\n");
+        EXPECT_TRUE(fs::is_empty(dir));
+    }
+}
+
 // Progress goes to stderr only where it is a terminal: the steps, then the
 // video frame of the default 600, the rate and the time left.
 TEST_F(Video, ProgressShowsOnATerminal)
