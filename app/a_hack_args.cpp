@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "a_hack_args.h"
+#include "cmdline.h"
 
 // ---- constants ----
 
@@ -28,25 +29,6 @@ static const struct option LONG_OPTIONS[] = {
 };
 
 // ---- functions ----
-
-// Text as it may stand inside a one-line message: control characters as
-// \xNN, so that a value can neither break the line nor drive a terminal.
-static std::string shown(const std::string &text)
-{
-    static const char HEX[] = "0123456789abcdef";
-    std::string out;
-    for (const char c : text) {
-        const unsigned char u = (unsigned char)c;
-        if (u < 0x20 || u == 0x7f) {
-            out += "\\x";
-            out += HEX[u >> 4];
-            out += HEX[u & 15];
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
 
 bool parseWindowId(const char *text, unsigned long &id)
 {
@@ -107,7 +89,7 @@ HackParse parseHackArgs(int argc, char **argv, const char *rootWindow, HackOptio
             break;
         case OPT_WINDOW_ID:
             if (!parseWindowId(optarg, opts.window))
-                return bad(2, "'" + shown(optarg) +
+                return bad(2, "'" + shownText(optarg) +
                                   "' is not a window id (decimal or 0x hexadecimal)");
             root = false;
             opts.target = HackTarget::Foreign;
@@ -118,19 +100,19 @@ HackParse parseHackArgs(int argc, char **argv, const char *rootWindow, HackOptio
             opts.help = true;
             break;
         case ':':
-            return bad(2, "option '" + shown(argv[at]) + "' needs a value");
+            return bad(2, "option '" + shownText(argv[at]) + "' needs a value");
         default:
-            return bad(2, "unknown option '" + shown(argv[at]) + "'");
+            return bad(2, "unknown option '" + shownText(argv[at]) + "'");
         }
     }
     if (optind < argc)
-        return bad(2, "unexpected argument '" + shown(argv[optind]) + "'");
+        return bad(2, "unexpected argument '" + shownText(argv[optind]) + "'");
     if (root) {
         // The daemon names the window it wants drawn on in the environment.
         if (!rootWindow || !*rootWindow)
             return bad(1, "-root needs XSCREENSAVER_WINDOW naming the window to draw on");
         if (!parseWindowId(rootWindow, opts.window))
-            return bad(1, "XSCREENSAVER_WINDOW='" + shown(rootWindow) +
+            return bad(1, "XSCREENSAVER_WINDOW='" + shownText(rootWindow) +
                               "' is not a window id");
         opts.target = HackTarget::Foreign;
     }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "snap_args.h"
+#include "cmdline.h"
 
 const char SNAP_USAGE[] =
     "usage: boxcity-snap [--seed N] [--frames N] [--png FILE] [--state FILE] [--info]"
@@ -36,30 +37,11 @@ const char SNAP_HELP[] =
     "\n"
     "Exit status: 0 done, 1 failure at run time, 2 bad command line.\n";
 
-// Text as it may stand inside a one-line message: control characters as
-// \xNN, so that a value can neither break the line nor drive a terminal.
-static std::string shown(const std::string &text)
-{
-    static const char HEX[] = "0123456789abcdef";
-    std::string out;
-    for (const char c : text) {
-        const unsigned char u = (unsigned char)c;
-        if (u < 0x20 || u == 0x7f) {
-            out += "\\x";
-            out += HEX[u >> 4];
-            out += HEX[u & 15];
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 // Parses text as a decimal number no larger than max.
 static std::string parseNumber(const char *option, const char *text, uint64_t max,
                                uint64_t &value)
 {
-    const std::string quoted = std::string(option) + ": '" + shown(text) + "' ";
+    const std::string quoted = std::string(option) + ": '" + shownText(text) + "' ";
     if (text[0] == '-' && text[1] >= '0' && text[1] <= '9')
         return quoted + "is negative";
     if (text[0] == '\0')
@@ -89,7 +71,7 @@ static std::string parseCount(const char *option, const char *text, uint64_t max
 // WxH, each even (the video's colour planes are half size) and 16..4096.
 static std::string parseSize(const char *text, int &width, int &height)
 {
-    const std::string bad = std::string("--size: '") + shown(text) + "' ";
+    const std::string bad = std::string("--size: '") + shownText(text) + "' ";
     const char *x = std::strchr(text, 'x');
     if (text[0] == '\0')
         return "--size needs a value";
@@ -133,7 +115,7 @@ std::string parseSnapArgs(int argc, char **argv, SnapOptions &opts)
             continue;
         }
         if (!takesValue)
-            return "unknown option '" + shown(arg) + "'";
+            return "unknown option '" + shownText(arg) + "'";
         if (i + 1 >= argc)
             return std::string(arg) + " needs a value";
         const char *value = argv[++i];

@@ -4,7 +4,7 @@
 add_library(scr STATIC ${CMAKE_CURRENT_LIST_DIR}/win_scr_args.cpp
                        ${CMAKE_CURRENT_LIST_DIR}/win_scr_input.cpp)
 target_include_directories(scr PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(scr PUBLIC PkgConfig::SDL)
+target_link_libraries(scr PUBLIC PkgConfig::SDL PRIVATE cmdline)
 
 if(WIN32)
   add_executable(boxcity-scr WIN32 ${CMAKE_CURRENT_LIST_DIR}/win_scr_main.cpp)

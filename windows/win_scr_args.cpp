@@ -6,31 +6,13 @@
 #include <cctype>
 
 #include "win_scr.h"
+#include "cmdline.h"
 
 // ---- constants ----
 
 const char SCR_USAGE[] = "usage: boxcity.scr [/s | /p HWND | /c[:HWND]]";
 
 // ---- functions ----
-
-// Text as it may stand inside a one-line message: control characters as
-// \xNN, so that a value can neither break the line nor drive a terminal.
-static std::string shown(const std::string &text)
-{
-    static const char HEX[] = "0123456789abcdef";
-    std::string out;
-    for (const char c : text) {
-        const unsigned char u = (unsigned char)c;
-        if (u < 0x20 || u == 0x7f) {
-            out += "\\x";
-            out += HEX[u >> 4];
-            out += HEX[u & 15];
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
 
 bool parseScrWindow(const char *text, uint64_t &window)
 {
@@ -76,7 +58,7 @@ ScrParse parseScrArgs(int argc, char **argv, ScrOptions &opts)
 
     const std::string option = argv[1];
     if (option.size() < 2 || (option[0] != '/' && option[0] != '-'))
-        return bad("unexpected argument '" + shown(option) + "' (expected /s, /p HWND or /c)");
+        return bad("unexpected argument '" + shownText(option) + "' (expected /s, /p HWND or /c)");
     const char letter = (char)std::tolower((unsigned char)option[1]);
     const std::string name = option.substr(0, 2);
     // The value follows a colon ("/p:1234") or comes as the next argument.
@@ -84,7 +66,7 @@ ScrParse parseScrArgs(int argc, char **argv, ScrOptions &opts)
     int next = 2;
     if (option.size() > 2) {
         if (option[2] != ':')
-            return bad("unknown option '" + shown(option) + "'");
+            return bad("unknown option '" + shownText(option) + "'");
         value = argv[1] + 3;
     } else if (letter != 's' && argc > 2) {
         value = argv[2];
@@ -101,18 +83,18 @@ ScrParse parseScrArgs(int argc, char **argv, ScrOptions &opts)
         if (!value || !*value)
             return bad("option '" + name + "' needs a window handle");
         if (!parseScrWindow(value, opts.window))
-            return bad("'" + shown(value) + "' is not a window handle");
+            return bad("'" + shownText(value) + "' is not a window handle");
         opts.mode = ScrMode::Preview;
         break;
     case 'c':
         if (value && !parseScrWindow(value, opts.window))
-            return bad("'" + shown(value) + "' is not a window handle");
+            return bad("'" + shownText(value) + "' is not a window handle");
         opts.mode = ScrMode::Configure;
         break;
     default:
-        return bad("unknown option '" + shown(option) + "'");
+        return bad("unknown option '" + shownText(option) + "'");
     }
     if (next < argc)
-        return bad("unexpected argument '" + shown(argv[next]) + "'");
+        return bad("unexpected argument '" + shownText(argv[next]) + "'");
     return result;
 }
