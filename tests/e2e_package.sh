@@ -68,11 +68,11 @@ build|deb)
         [ -f "$root/$f" ] || fail "the package lacks /$f"
     done
     ls "$root"/usr/share/metainfo/*.metainfo.xml >/dev/null 2>&1 || fail "no AppStream metadata"
-    # The icon is the frame the README's commands make.
+    # The icon is the frame the commands in docs/install.md make.
     "$snap" --seed 42 --frames 600 --png "$work/frame.png" || fail "no frame for the icon"
     convert "$work/frame.png" -gravity center -crop 768x768+0+0 +repage -resize 256x256 -strip "$work/icon.png"
     cmp -s "$work/icon.png" "$root/usr/share/icons/hicolor/256x256/apps/boxcity.png" ||
-        fail "the icon is not the frame the README's commands make"
+        fail "the icon is not the frame the commands in docs/install.md make"
     dpkg-deb -f "$deb" Depends | grep -q 'libsdl1.2' || fail "Depends does not come from the binaries"
     [ "$(dpkg-deb -f "$deb" Suggests)" = xscreensaver ] || fail "no Suggests: xscreensaver"
     ;;

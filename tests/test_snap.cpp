@@ -105,7 +105,7 @@ TEST_F(Snap, InfoIsTheDefaultAndDescribesTheWorld)
     EXPECT_EQ(run.err, "");
 }
 
-// The summary the README shows, line for line: a running world, with cars
+// The summary docs/snap.md shows, line for line: a running world, with cars
 // in every direction.
 TEST_F(Snap, InfoOfARunningWorld)
 {
