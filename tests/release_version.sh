@@ -67,9 +67,10 @@ artifacts)
     [ "$(source_version "$tmp/boxcity-$v")" = "$v" ] || fail "the source archive is not version $v"
     head -n 1 "$tmp/boxcity-$v/dist/changelog" | grep -q "^boxcity ($v) " ||
         fail "the changelog's newest entry is not $v"
-    # The README names no other version.
-    others=$(grep -oE 'boxcity[-_][0-9]+\.[0-9]+\.[0-9]+' "$tmp/boxcity-$v/README.md" | grep -v "[-_]$v\$" | sort -u)
-    [ -z "$others" ] || fail "the README names other versions: $others"
+    # The README and the docs name no other version.
+    others=$(cat "$tmp/boxcity-$v/README.md" "$tmp/boxcity-$v"/docs/*.md |
+             grep -oE 'boxcity[-_][0-9]+\.[0-9]+\.[0-9]+' | grep -v "[-_]$v\$" | sort -u)
+    [ -z "$others" ] || fail "the README or the docs name other versions: $others"
 
     # The package, its manual pages, AppStream release, changelog, boxcity-snap.
     deb=$release/${files[1]}
