@@ -182,6 +182,24 @@ wait_lit_box() {
     fail "lit area of the screen is $box, expected $want"
 }
 
+# Screenshots until the lit part of the screen is BOX and the city itself is
+# in it (most of it lit), not a few stray pixels at the corners of that box;
+# SECONDS (default 60) is the limit, for Wine's slower start.
+wait_city_in() {   # BOX SHOT [SECONDS]
+    local box=$1 shot=$2 limit=${3:-60} lit=
+    local end=$((SECONDS + limit))
+    while [ "$SECONDS" -lt "$end" ]; do
+        wait_lit_box "$box" "$shot" "$limit"
+        lit=$(convert "$shot" -crop "$box" -threshold 0 -format '%[fx:int(mean*100)]' info:)
+        if [ "$lit" -gt 50 ]; then
+            echo "${scenario:-}: lit $box, $lit % of it; screenshot $shot"
+            return 0
+        fi
+        sleep 0.5
+    done
+    fail "only $lit % of the picture in $box is lit"
+}
+
 # The 4:3 picture's place on a W x H monitor, as WxH+X+Y (the layer's rounding).
 e2e_letterbox() {
     local w=$1 h=$2 pw ph

@@ -94,21 +94,6 @@ count_pixels() {
         END { printf "%d %d %d\n", all, lit, grey }'
 }
 
-# Screenshots until the lit part of the screen is BOX and the city itself
-# is in it (most of it lit), not just a few stray pixels at its corners.
-wait_city_in() {
-    local box=$1 shot=$2 end=$((SECONDS + 60)) lit=
-    while [ "$SECONDS" -lt "$end" ]; do
-        wait_lit_box "$box" "$shot"
-        lit=$(convert "$shot" -crop "$box" -threshold 0 -format '%[fx:int(mean*100)]' info:)
-        if [ "$lit" -gt 50 ]; then
-            echo "$scenario: lit $box, $lit % of it; screenshot $shot"
-            return 0
-        fi
-        sleep 0.5
-    done
-    fail "only $lit % of the picture in $box is lit"
-}
 
 # Screenshots of WINDOW into SHOT until more than half of it is lit and at
 # least MINGREY pixels are the clouds' grey over black, for 60 s; sets all,

@@ -96,17 +96,8 @@ wait_city() {
     while [ "$SECONDS" -lt "$end" ]; do
         alive || fail "ended before showing the city"
         import -window root "$shot" 2>/dev/null || { sleep 1; continue; }
-        counts=$(convert "$shot" -depth 8 -format %c histogram:info:- | awk '
-            match($0, /\([0-9]+,[0-9]+,[0-9]+/) {
-                n = $1 + 0
-                split(substr($0, RSTART + 1, RLENGTH - 1), c, ",")
-                all += n
-                if (c[1] + c[2] + c[3] > 0) lit += n
-                if (c[1] >= 86 && c[1] <= 92 && c[2] >= 86 && c[2] <= 92 && c[3] >= 86 && c[3] <= 92)
-                    grey += n
-            }
-            END { printf "%d %d %d\n", all, lit, grey }')
-        read -r all lit grey <<<"$counts"
+        counts=$(monitor_pixels "$shot" "$(identify -format %wx%h+0+0 "$shot")" none)
+        read -r all lit grey _ <<<"$counts"
         if [ "$lit" -gt $((all / 5)) ] && [ "$grey" -gt 1000 ]; then
             [ -n "${BOXCITY_SCR_SHOT:-}" ] && cp "$shot" "$BOXCITY_SCR_SHOT"
             return 0
