@@ -154,15 +154,29 @@ static bool windowsOpen(void)
     return probe != nullptr;
 }
 
+// Whether this display gives OpenGL at all: a hidden window of the layer's
+// own, with a context.
+static bool openGLOffered(void)
+{
+    SDL_Window *probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
+    if (!probe)
+        return false;
+    SDL_GLContext gl = SDL_GL_CreateContext(probe);
+    if (gl)
+        SDL_GL_DeleteContext(gl);
+    SDL_DestroyWindow(probe);
+    return gl != nullptr;
+}
+
 // A mode that failed although plain windows open: the display has no OpenGL,
-// which the user can act on; SDL's own text says it less plainly. With a
-// lent window, it is that window that could not be used, and the reason says
-// which.
-static void explainFailure(const char *lentId)
+// which the user can act on; SDL's own text says it less plainly. A lent
+// window is to blame where its id names no window fit for drawing, or where
+// OpenGL works in a window of the layer's own; the reason says which.
+static void explainFailure(const char *lentId, bool lentIdBad)
 {
     char reason[256];
     snprintf(reason, sizeof reason, "%s", ::SDL_GetError());
-    if (lentId)
+    if (lentId && (lentIdBad || openGLOffered()))
         ::SDL_SetError("the window %s named by SDL_WINDOWID cannot be used (%s)", lentId, reason);
     else if (windowsOpen())
         ::SDL_SetError("this display offers no OpenGL (%s); a graphics driver with OpenGL is needed",
@@ -420,9 +434,11 @@ SDL_Surface *SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags)
     // A window handed over by an embedding program (a screensaver preview).
     const char *foreign = SDL_getenv("SDL_WINDOWID");
     bool fullscreen = (flags & SDL_FULLSCREEN) != 0;
+    bool lentIdBad = false;
     if (foreign && *foreign) {
         SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
         uintptr_t id = lentWindowId(foreign);
+        lentIdBad = id == 0;
         sdl12Window = id ? SDL_CreateWindowFrom((void *)id) : nullptr;
         lent = sdl12Window != nullptr;
     } else if (fullscreen && sdl12EveryDisplay) {
@@ -434,13 +450,13 @@ SDL_Surface *SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags)
     }
     const char *lentId = foreign && *foreign ? foreign : nullptr;
     if (!sdl12Window) {
-        explainFailure(lentId);
+        explainFailure(lentId, lentIdBad);
         return nullptr;
     }
     context = SDL_GL_CreateContext(sdl12Window);
     if (!context) {
         closeMode();
-        explainFailure(lentId);
+        explainFailure(lentId, lentIdBad);
         return nullptr;
     }
     if (swapControl >= 0)

@@ -12,6 +12,7 @@
 #   no-driver HELPER=shell_sdlprobe | no-gl HELPER=shell_sdlprobe
 #   window-gone HELPER=shell_xwindow                         (needs X)
 #   lent-unusable | lent-unusable-compat HELPER=shell_xwindow (needs X)
+#   lent-no-gl HELPER=shell_xwindow (needs X without GLX)
 #   no-display                                 (runs without any display)
 #   screenshot                                 (needs X, 1024x768)
 #   desktop          (needs X with openbox; BOXCITY_LETTERBOX: the lit box
@@ -284,6 +285,19 @@ notanumber|the window ID named by SDL_WINDOWID cannot be used (not a window id)|
 12345|the window ID named by SDL_WINDOWID cannot be used (no such window)|X Error of failed request:  BadWindow
 INPUTONLY|the window ID named by SDL_WINDOWID cannot be used (an input-only window, which nothing can be drawn into)|Could not make GL context current: BadMatch (invalid parameter attributes)
 EOF
+    ;;
+lent-no-gl)
+    # A good window lent on a display without OpenGL: the display is what
+    # the user must change, not the window.
+    coproc owner { "$helper" 64 64; }
+    e2e_track "$owner_PID"
+    read -r -t 10 id <&"${owner[0]}" || fail "no window to lend"
+    SDL_WINDOWID=$id SDL_VIDEO_FOREIGN_WINDOW_OPENGL=1 start
+    wait_exit 20
+    [ "$status" -eq 1 ] || fail "exit status $status, expected 1"
+    want="Video mode set failed: this display offers no OpenGL ("
+    [ "$(wc -l <"$err")" -eq 1 ] && head -c ${#want} "$err" | grep -qxF "$want" ||
+        fail "stderr is not one line beginning: $want"
     ;;
 unscaled)
     # 1920x1080 without a window manager, scaling switched off: the whole

@@ -41,6 +41,8 @@ sdl12_e2e(WindowCloseEndsCleanly close ${SHELL_XVFB})
 set(SDL12_HELPER $<TARGET_FILE:shell_xwindow>)
 sdl12_e2e(ForeignWindowGoneEndsCleanly window-gone ${SHELL_XVFB})
 sdl12_e2e(UnusableForeignWindowSaysWhich lent-unusable ${SHELL_XVFB})
+sdl12_e2e(LentWindowWithoutOpenGLBlamesTheDisplay lent-no-gl
+          ${XVFB_RUN} -a -s "-screen 0 1024x768x24 -extension GLX")
 
 add_test(NAME E2E.Sdl12.Storm
   COMMAND ${XVFB_RUN} -a -s "-screen 0 1024x768x16" ${CMAKE_CURRENT_SOURCE_DIR}/e2e_storm.sh
