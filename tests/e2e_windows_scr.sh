@@ -242,7 +242,10 @@ scenario_preview() {
     start_helper
     channels=,+win start /p "$hwnd"
     sleep 10
-    alive || fail "ended while its window was still there"
+    if ! alive; then
+        wait "$pid"
+        fail "ended with status $? while its window was still there"
+    fi
     # The layer drew into that child: no window of boxcity.scr's own shows.
     [ -z "$(xdotool search --onlyvisible --class 'boxcity\.scr' 2>/dev/null)" ] ||
         fail "a window of its own instead of the preview"
