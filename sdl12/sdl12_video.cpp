@@ -59,7 +59,14 @@ static sdl12::SDL_PixelFormat desktopFormat;
 static sdl12::SDL_VideoInfo videoInfo;
 static bool lent = false;        // the mode's window belongs to another program
 static bool lentGone = false;    // ... which has taken it away
-#ifndef _WIN32
+// The lent window as the system knows it, looked up once when the mode is
+// set; without it (not X, not Windows) the window is drawn into unchecked.
+static bool lentKnown = false;
+#ifdef _WIN32
+static HWND lentHandle = nullptr;
+#else
+static Display *lentDisplay = nullptr;
+static Window lentHandle = 0;
 static Window checked = 0;                // the window being looked for
 static bool checkFailed = false;          // the server said it is not there
 static XErrorHandler outerHandler = nullptr;  // the handler before the check's
@@ -222,29 +229,42 @@ static bool windowExists(Display *display, Window window, XWindowAttributes *att
 }
 #endif
 
+// The system's handle of the lent window, for the check at every swap.
+static void knowLentWindow(void)
+{
+    ::SDL_SysWMinfo wm;
+    SDL_VERSION(&wm.version);
+    lentKnown = SDL_GetWindowWMInfo(sdl12Window, &wm) != 0;
+#ifdef _WIN32
+    if (lentKnown)
+        lentHandle = wm.info.win.window;
+#else
+    lentKnown = lentKnown && wm.subsystem == ::SDL_SYSWM_X11;
+    if (lentKnown) {
+        lentDisplay = wm.info.x11.display;
+        lentHandle = wm.info.x11.window;
+    }
+#endif
+}
+
 // Whether the lent window is still there; while true, it stays there until
 // letGoLentWindow. On X the server is grabbed, so no other client can
 // destroy it in between; Windows' own check is all it has (a handle's window
 // cannot be held).
 static bool holdLentWindow(void)
 {
-    ::SDL_SysWMinfo wm;
-    SDL_VERSION(&wm.version);
-    if (!SDL_GetWindowWMInfo(sdl12Window, &wm))
+    if (!lentKnown)
         return true;  // nothing to ask: drawn into as before
 #ifdef _WIN32
-    return IsWindow(wm.info.win.window) != 0;
+    return IsWindow(lentHandle) != 0;
 #else
-    if (wm.subsystem != ::SDL_SYSWM_X11)
-        return true;
-    Display *display = wm.info.x11.display;
-    XGrabServer(display);
-    XSync(display, False);  // earlier requests' errors go to their own handler
+    XGrabServer(lentDisplay);
+    XSync(lentDisplay, False);  // earlier requests' errors go to their own handler
     XWindowAttributes attributes;
-    bool there = windowExists(display, wm.info.x11.window, &attributes);
+    bool there = windowExists(lentDisplay, lentHandle, &attributes);
     if (!there) {
-        XUngrabServer(display);
-        XFlush(display);
+        XUngrabServer(lentDisplay);
+        XFlush(lentDisplay);
     }
     return there;
 #endif
@@ -253,11 +273,9 @@ static bool holdLentWindow(void)
 static void letGoLentWindow(void)
 {
 #ifndef _WIN32
-    ::SDL_SysWMinfo wm;
-    SDL_VERSION(&wm.version);
-    if (SDL_GetWindowWMInfo(sdl12Window, &wm) && wm.subsystem == ::SDL_SYSWM_X11) {
-        XUngrabServer(wm.info.x11.display);
-        XFlush(wm.info.x11.display);
+    if (lentKnown) {
+        XUngrabServer(lentDisplay);
+        XFlush(lentDisplay);
     }
 #endif
 }
@@ -332,7 +350,7 @@ static void closeMode(void)
     if (sdl12Window)
         SDL_DestroyWindow(sdl12Window);
     sdl12Window = nullptr;
-    lent = lentGone = false;
+    lent = lentGone = lentKnown = false;
 }
 
 namespace sdl12 {
@@ -441,6 +459,8 @@ SDL_Surface *SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags)
         lentIdBad = id == 0;
         sdl12Window = id ? SDL_CreateWindowFrom((void *)id) : nullptr;
         lent = sdl12Window != nullptr;
+        if (lent)
+            knowLentWindow();
     } else if (fullscreen && sdl12EveryDisplay) {
         sdl12Window = sdl12DisplayWindow(0, SDL_WINDOW_OPENGL);
     } else {
