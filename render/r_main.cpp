@@ -7,9 +7,17 @@
 #include "render.h"
 #include "world.h"
 
-static const int SCREEN_W = 1024;
-static const int SCREEN_H = 768;
 static const GLfloat CLOUD_GREY = 0.35f;
+
+// The picture's pixels: the 1024x768 mode unless a front end draws sharper.
+static int pictureW = 1024;
+static int pictureH = 768;
+
+void setPictureSize(int width, int height)
+{
+    pictureW = width;
+    pictureH = height;
+}
 
 int initGL(void)
 {
@@ -19,7 +27,7 @@ int initGL(void)
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    glViewport(0, 0, SCREEN_W, SCREEN_H);
+    glViewport(0, 0, pictureW, pictureH);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     // Aspect and near plane carry their float rounding into GLU.
