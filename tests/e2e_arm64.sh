@@ -82,7 +82,8 @@ qemu)
     $qemu "$work/arm64/usr/bin/boxcity" >"$work/boxcity.out" 2>&1 &
     pid=$!
     # Loading arm64 Mesa under emulation takes a good part of a minute.
-    wait_until 240 "no window within 240 s" xdotool search --onlyvisible --class boxcity
+    shown() { alive || fail "ended before its window appeared"; xdotool search --onlyvisible --class boxcity >/dev/null 2>&1; }
+    wait_until 240 "no window within 240 s" shown
     wait_window boxcity
     sleep 2
     alive || fail "boxcity ended by itself"
