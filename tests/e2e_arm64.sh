@@ -19,11 +19,11 @@ if [ "$stage" = deb ]; then
         dpkg-deb -f "${a#*:}" Version Depends Suggests Section Description >>"$work/${a%%:*}.lst"
     done
     diff "$work/amd64.lst" "$work/arm64.lst" || fail "the fields or the files (paths, modes, owners) differ from amd64's"
-    for f in $(find "$work/arm64" -type f -printf '%P\n'); do
+    while read -r f; do
         what=$(file -b "$work/arm64/$f")
         [[ $what != ELF* ]] || [[ $what == *", ARM aarch64,"* ]] || fail "/$f is not an arm64 program: $what"
         [[ $what == ELF* ]] || cmp -s "$work/arm64/$f" "$work/amd64/$f" || fail "/$f differs from amd64's"
-    done
+    done < <(find "$work/arm64" -type f -printf '%P\n')
     apt-get -s -q install "$(realpath "$arm")" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "not installable"; }
     echo "$(basename "$arm"): $(stat -c %s "$arm") bytes (amd64: $(stat -c %s "$amd"))"
 elif [ "$stage" = qemu ]; then
@@ -31,10 +31,10 @@ elif [ "$stage" = qemu ]; then
     [ "$("${qemu[@]}" "$work/arm64/$snap" --version | head -n 1)" = "boxcity-snap $(dpkg-deb -f "$arm" Version)" ] ||
         fail "boxcity-snap --version does not name the package's version"
     for run in "1 1" "42 600" "4294967295 250"; do
-        set -- $run
-        "${qemu[@]}" "$work/arm64/$snap" --seed "$1" --frames "$2" --state "$work/arm.state" || fail "status $?"
-        "$work/amd64/$snap" --seed "$1" --frames "$2" --state "$work/amd.state" && cmp "$work/"{arm,amd}.state ||
-            fail "seed $1 frame $2: the world differs"
+        read -r seed frames <<<"$run"
+        "${qemu[@]}" "$work/arm64/$snap" --seed "$seed" --frames "$frames" --state "$work/arm.state" || fail "status $?"
+        "$work/amd64/$snap" --seed "$seed" --frames "$frames" --state "$work/amd.state" && cmp "$work/"{arm,amd}.state ||
+            fail "seed $seed frame $frames: the world differs"
     done
     "${qemu[@]}" "$work/arm64/$snap" --seed 42 --frames 600 --png "$work/arm.png" || fail "--png: status $?"
     "$work/amd64/$snap" --seed 42 --frames 600 --png "$work/amd.png"
