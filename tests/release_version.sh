@@ -53,11 +53,11 @@ artifacts)
     v=$(source_version "$src")
     [ -n "$v" ] || fail "no version in $src"
     arch=$(dpkg --print-architecture)
-    files=("boxcity-$v.tar.gz" "boxcity_${v}_$arch.deb" "boxcity-$v-setup.exe" "boxcity-$v-web.zip")
+    files=("boxcity-$v.tar.gz" "boxcity_${v}_$arch.deb" "boxcity_${v}_arm64.deb" "boxcity-$v-setup.exe" "boxcity-$v-web.zip")
     [ "$(cd "$release" && ls)" = "$(printf '%s\n' "${files[@]}" SHA256SUMS | LC_ALL=C sort)" ] ||
-        fail "release holds $(cd "$release" && ls | tr '\n' ' '), not the four files of $v and SHA256SUMS"
+        fail "release holds $(cd "$release" && ls | tr '\n' ' '), not the five files of $v and SHA256SUMS"
     [ "$(awk '{ print $2 }' "$release/SHA256SUMS")" = "$(printf '%s\n' "${files[@]}")" ] ||
-        fail "SHA256SUMS does not list the four files"
+        fail "SHA256SUMS does not list the five files"
     (cd "$release" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
     tmp=$e2e_short
 
@@ -87,9 +87,9 @@ artifacts)
         fail "boxcity-snap --version says '$(head -n 1 <<<"$version_out")'"
 
     # The version resources: the installer's, and the programs' own.
-    [ "$(version_string "$release/${files[2]}" ProductVersion)" = "$v" ] ||
+    [ "$(version_string "$release/${files[3]}" ProductVersion)" = "$v" ] ||
         fail "the installer's ProductVersion is not $v"
-    [ "$(version_string "$release/${files[2]}" LegalCopyright)" = "$(grep -m1 '^Copyright' "$src/LICENSE")" ] ||
+    [ "$(version_string "$release/${files[3]}" LegalCopyright)" = "$(grep -m1 '^Copyright' "$src/LICENSE")" ] ||
         fail "the installer's LegalCopyright is not the licence's"
     for program in "$src/build-windows/boxcity.exe" "$src/build-windows/boxcity.scr"; do
         [ -f "$program" ] || fail "no $program"
@@ -99,7 +99,7 @@ artifacts)
 
     # The web page says which version it is.
     python3 -c 'import sys, zipfile; sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]))' \
-        "$release/${files[3]}" "boxcity-$v-web/index.html" >"$tmp/index.html" || fail "no index.html in the web zip"
+        "$release/${files[4]}" "boxcity-$v-web/index.html" >"$tmp/index.html" || fail "no index.html in the web zip"
     grep -q "<meta name=\"boxcity-version\" content=\"$v\">" "$tmp/index.html" ||
         fail "the web page does not say version $v"
     echo "every file of release $v names $v"
