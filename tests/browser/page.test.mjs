@@ -177,6 +177,11 @@ describe(`the page in ${ENGINE}`, () => {
       ['?seed=4%002', "seed: '4\\x002' is not a number"],   // not seed 4, cut at the NUL
       ['?frames=18446744073709551616',
        "frames: '18446744073709551616' is too large (at most 18446744073709551615)"],
+      ['?fps=-1', "fps: '-1' is not a frame limit (0 for none, or 1..1000)"],
+      ['?fps=99999', "fps: '99999' is not a frame limit (0 for none, or 1..1000)"],
+      ['?resolution=0x0', "resolution: '0x0' has no pixels (each side at least 1)"],
+      ['?resolution=abc',
+       "resolution: 'abc' is not a resolution (native, or WxH such as 1024x768, each 1..16384)"],
     ];
     for (const [query, line] of cases) {
       const page = await open(query);
@@ -273,10 +278,86 @@ describe('what only Chromium\'s driver can do', { skip: ENGINE !== 'chromium' },
          await toggle();
          await page.waitFor(() => document.fullscreenElement === null);
        }
+       // Held, F asks for full screen once (counted, as the browser may
+       // refuse requests that come too fast).
+       await page.eval(() => {
+         window.requests = 0;
+         const root = document.documentElement, request = root.requestFullscreen;
+         root.requestFullscreen = function () { window.requests++; return request.call(this); };
+       });
+       for (let i = 0; i < 6; i++) await keyboard.down('f');
+       await keyboard.up('f');
+       await new Promise((r) => setTimeout(r, 300));
+       assert.equal(await page.eval(() => window.requests), 1);
+       await page.waitFor(() => document.fullscreenElement !== null);
+       await keyboard.press('f');
+
+       // The caption stays while the pointer moves, and goes a few seconds after.
+       for (let t = 0; t < 8; t++) {
+         await mouse.move(300 + 20 * (t % 2), 300);
+         await new Promise((r) => setTimeout(r, 500));
+         assert.equal(await page.eval(() => document.getElementById('caption').hidden), false, `${t / 2} s`);
+       }
        await page.raw.waitForFunction(() => document.getElementById('caption').hidden, { timeout: 6000 });
        noErrors(page);
        await page.close();
      });
+
+  it('takes no inline style or script', async () => {
+    const page = await open(`?seed=${SEED}&pause`);
+    await firstPicture(page);
+    assert.deepEqual(await page.eval(() => {
+      const style = document.createElement('style');
+      style.textContent = '#city { opacity: 0.5 }';
+      const script = document.createElement('script');
+      script.textContent = 'window.inline = true';
+      document.head.append(style, script);
+      return [getComputedStyle(document.getElementById('city')).opacity, window.inline === true];
+    }), ['1', false]);
+    await page.close();
+  });
+
+  it('fills its area with as many pixels as the resolution and the renderer allow', async () => {
+    // SwiftShader is a software renderer: 1024x768 unless the address asks.
+    for (const [query, scale, size, then] of [
+      ['&resolution=native', 2, [2048, 1536], [640, 480, 1280, 960]],
+      ['', 2, [1024, 768]],
+      ['&resolution=800x800', 1, [800, 600]],
+    ]) {
+      const page = await browser.open();
+      await page.raw.setViewport({ width: 1024, height: 768, deviceScaleFactor: scale });
+      await page.raw.goto(`${site.url}?seed=${SEED}&frames=${FRAMES}&pause${query}`);
+      await firstPicture(page);
+      const pixels = () => page.eval(() => [document.getElementById('city').width,
+                                            document.getElementById('city').height]);
+      assert.deepEqual(await pixels(), size, query);
+      if (then) {
+        const sharp = await shot(page, 'sharp.png'), down = join(dir, 'sharp-down.png');
+        spawnSync('convert', [sharp, '-resize', '1024x768', down]);
+        assertPictureOf(down, Number(FRAMES));
+        await page.raw.setViewport({ width: then[0], height: then[1], deviceScaleFactor: scale });
+        await page.waitFor((w) => document.getElementById('city').width === w, then[2]);
+        assert.deepEqual(await pixels(), then.slice(2));
+      }
+      await page.close();
+    }
+  });
+
+  it('runs at most the frame limit\'s steps a second, however fast the display', async () => {
+    for (const [query, limit] of [['&fps=2', 2], ['', 60]]) {
+      const page = await browser.open();
+      await page.raw.evaluateOnNewDocument(() => {   // a 250 Hz display
+        window.requestAnimationFrame = (f) => setTimeout(() => f(performance.now()), 4);
+      });
+      await page.raw.goto(`${site.url}?seed=${SEED}&resolution=64x48${query}`);
+      await firstPicture(page);
+      const from = await step(page);
+      await new Promise((r) => setTimeout(r, 2000));
+      const steps = (await step(page)) - from;
+      assert.ok(steps >= 2 && steps <= 2 * limit + 2, `${steps} steps in 2 s at ${limit} a second`);
+      await page.close();
+    }
+  });
 
   it('shows how far it is while it runs to a far step', async () => {
     const page = await open('?frames=1000000');
