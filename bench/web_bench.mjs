@@ -39,7 +39,8 @@ async function nativeFps() {
   const dir = mkdtempSync(join(tmpdir(), 'boxcity-bench-'));
   const file = join(dir, 'frames');
   const child = spawn(XVFB_RUN, ['-s', '-screen 0 1024x768x24', 'env', `LD_PRELOAD=${frameCount}`,
-                                 `BOXCITY_FRAME_FILE=${file}`, program], { stdio: 'ignore' });
+                                 `BOXCITY_FRAME_FILE=${file}`, program],
+                      { stdio: 'ignore', detached: true });
   const count = () => { try { return Number(readFileSync(file, 'utf8').trim()) || 0; } catch { return 0; } };
   const reach = async (n) => {
     for (;;) {
@@ -55,7 +56,7 @@ async function nativeFps() {
     return (c1 - c0) / ((t1 - t0) / 1000);
   } finally {
     const gone = new Promise((r) => (child.exitCode !== null ? r() : child.on('exit', r)));
-    child.kill('SIGTERM');
+    process.kill(-child.pid, 'SIGTERM');   // the wrapper waits for boxcity: end the whole group
     await gone;
     rmSync(dir, { recursive: true, force: true });
   }

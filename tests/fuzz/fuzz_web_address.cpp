@@ -95,11 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         checkTaken("frames", frames, opts.frames);
     if (values.fps)
         checkTaken("fps", fps, (uint64_t)page.maxFps);
-    fuzzCheck(page.maxFps >= 0 && page.maxFps <= MAX_FPS_LIMIT, "a frame limit in range", fps);
-    fuzzCheck(page.resolutionGiven == (values.resolution != nullptr), "a resolution only from the address", "");
-    if (page.resolutionGiven && !page.resolution.native)
-        fuzzCheck(page.resolution.width >= 1 && page.resolution.height >= 1 &&
-                  page.resolution.width <= RESOLUTION_LIMIT && page.resolution.height <= RESOLUTION_LIMIT,
-                  "a resolution in range", resolution);
+    const Resolution &r = page.resolution;
+    fuzzCheck(r.native || (r.width >= 1 && r.height >= 1 && r.width <= RESOLUTION_LIMIT &&
+                           r.height <= RESOLUTION_LIMIT), "a resolution in range", resolution);
     return 0;
 }
