@@ -1,23 +1,28 @@
-// web_bench.mjs -- the web page beside the native program, in one run: frames
-// per second of the same seed's frames 1..N drawn by the page and by the
-// native renderer offscreen (boxcity-headless, Mesa llvmpipe), in alternating
-// rounds, with the page's own script time per frame; the site's size, raw and
-// gzipped; the time from the start of loading to the first picture. The page
-// runs in Firefox, whose WebGL is Mesa llvmpipe too (the same rasterizer as
-// native: the comparison that counts), and in headless Chromium (SwiftShader).
-// Firefox needs an X display (scripts/bench-web gives it one).
-//   node bench/web_bench.mjs SITE_DIR HEADLESS [FRAMES [ROUNDS [ENGINE,...]]]
-import { spawnSync } from 'node:child_process';
-import { readdirSync, readFileSync } from 'node:fs';
-import { join } from 'node:path';
+// web_bench.mjs -- the web page beside the native program as its users run
+// it, in one run: frames per second of the page (N frames of one seed) and of
+// boxcity in a 1024x768 window (an Xvfb of that size of its own, Mesa
+// llvmpipe, its buffer swaps counted by the frame-count library), in
+// alternating rounds, with the page's own script time per frame; the site's
+// size, raw and gzipped; the time from the start of loading to the first
+// picture. The page runs in Firefox, whose WebGL is Mesa llvmpipe too (the
+// same rasterizer as native: the comparison that counts), and in headless
+// Chromium (SwiftShader). Firefox needs an X display (scripts/bench-web gives
+// it one).
+//   node bench/web_bench.mjs SITE_DIR BOXCITY FRAMECOUNT_LIB [FRAMES [ROUNDS [ENGINE,...]]]
+import { spawn } from 'node:child_process';
+import { mkdtempSync, readdirSync, readFileSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { dirname, join } from 'node:path';
+import { fileURLToPath } from 'node:url';
 import { gzipSync } from 'node:zlib';
 import { ENGINES, serveSite } from '../tests/browser/browser.mjs';
 
-const [site, headless, framesArg, roundsArg, enginesArg] = process.argv.slice(2);
-if (!site || !headless) {
-  console.error('usage: node bench/web_bench.mjs SITE_DIR HEADLESS [FRAMES [ROUNDS [ENGINE,...]]]');
+const [site, program, frameCount, framesArg, roundsArg, enginesArg] = process.argv.slice(2);
+if (!site || !program || !frameCount) {
+  console.error('usage: node bench/web_bench.mjs SITE_DIR BOXCITY FRAMECOUNT_LIB [FRAMES [ROUNDS [ENGINE,...]]]');
   process.exit(2);
 }
+const XVFB_RUN = join(dirname(fileURLToPath(import.meta.url)), '../tests/xvfb_run.sh');
 const FRAMES = Number(framesArg || 100);
 const ROUNDS = Number(roundsArg || 3);
 const ENGINE_NAMES = (enginesArg || 'firefox,chromium').split(',');
@@ -26,17 +31,35 @@ const FPS_GOAL = 0.9, GZIP_GOAL = 150 * 1024;
 
 const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
 
-// Seconds of a boxcity-headless run drawing every one of frames steps; the
-// difference of two runs leaves out the start-up and the final read-back.
-function nativeSeconds(frames) {
-  const start = process.hrtime.bigint();
-  const r = spawnSync(headless, [String(frames), String(SEED), '1'], { encoding: 'utf8' });
-  if (r.status !== 0) throw new Error(`boxcity-headless: ${r.stderr}`);
-  return Number(process.hrtime.bigint() - start) / 1e9;
-}
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
-function nativeFps() {
-  return (FRAMES - 1) / (nativeSeconds(FRAMES) - nativeSeconds(1));
+// boxcity's frames a second in its 1024x768 window, over FRAMES frames after
+// the first 10 (the start-up left out).
+async function nativeFps() {
+  const dir = mkdtempSync(join(tmpdir(), 'boxcity-bench-'));
+  const file = join(dir, 'frames');
+  const child = spawn(XVFB_RUN, ['-s', '-screen 0 1024x768x24', 'env', `LD_PRELOAD=${frameCount}`,
+                                 `BOXCITY_FRAME_FILE=${file}`, program],
+                      { stdio: 'ignore', detached: true });
+  const count = () => { try { return Number(readFileSync(file, 'utf8').trim()) || 0; } catch { return 0; } };
+  const reach = async (n) => {
+    for (;;) {
+      const c = count();
+      if (c >= n) return [c, performance.now()];
+      if (child.exitCode !== null) throw new Error(`boxcity ended after ${c} frames`);
+      await sleep(20);
+    }
+  };
+  try {
+    const [c0, t0] = await reach(10);
+    const [c1, t1] = await reach(c0 + FRAMES);
+    return (c1 - c0) / ((t1 - t0) / 1000);
+  } finally {
+    const gone = new Promise((r) => (child.exitCode !== null ? r() : child.on('exit', r)));
+    process.kill(-child.pid, 'SIGTERM');   // the wrapper waits for boxcity: end the whole group
+    await gone;
+    rmSync(dir, { recursive: true, force: true });
+  }
 }
 
 // The page from step 0 on, the time of each picture taken as its step shows
@@ -61,7 +84,7 @@ async function pageFps(browser, url) {
       }).observe(city, { attributes: true, attributeFilter: ['data-step'] });
     });
   });
-  await page.raw.goto(`${url}?seed=${SEED}&frames=0`);
+  await page.raw.goto(`${url}?seed=${SEED}&frames=0&fps=0`);
   await page.raw.waitForFunction((n) => window.benchTimes[n] !== undefined,
                                  { timeout: 900000, polling: 200 }, FRAMES);
   const [t, own] = await page.eval((n) => {
@@ -102,7 +125,7 @@ try {
       const native = [], web = [], ratio = [], own = [], first = [];
       console.log(`${engine} (${browser.version}), WebGL: ${await renderer(browser, server.url)}`);
       for (let round = 1; round <= ROUNDS; round++) {
-        native.push(nativeFps());
+        native.push(await nativeFps());
         const measured = await pageFps(browser, server.url);
         web.push(measured.fps);
         own.push(measured.ownMs);
@@ -114,7 +137,7 @@ try {
                     `first picture ${first.at(-1).toFixed(0)} ms`);
       }
       const n = median(native), w = median(web);
-      summary.push(`  ${engine}: page ${w.toFixed(2)} fps, native offscreen ${n.toFixed(2)} fps: ` +
+      summary.push(`  ${engine}: page ${w.toFixed(2)} fps, native windowed ${n.toFixed(2)} fps: ` +
                    `page/native ${(100 * w / n).toFixed(1)}%, within a round ` +
                    `${(100 * median(ratio)).toFixed(1)}% (goal >= ${100 * FPS_GOAL}%); ` +
                    `own script ${median(own).toFixed(2)} ms of ${(1000 / w).toFixed(0)} ms a frame; ` +

@@ -1,11 +1,26 @@
-// web_address.h -- the page's address (?seed=N&frames=N) read by
-// boxcity-snap's rules: plain C++, so that it builds and is fuzzed anywhere.
+// web_address.h -- the page's address (?seed=N&frames=N&resolution=R&fps=N)
+// read by the command lines' own rules: plain C++, so that it builds and is
+// fuzzed anywhere.
 #pragma once
 
 #include <string>
 
+#include "settings.h"
 #include "snap_args.h"
 
-// The decoded values of seed and frames (null: not in the address) into
-// opts; returns "" or the problem in one line, named after the parameter.
-std::string parseAddress(const std::string *seed, const std::string *frames, SnapOptions &opts);
+// The address's display settings; the frame limit is 60 unless given.
+struct PageSettings {
+    Resolution resolution;
+    bool resolutionGiven = false;
+    int maxFps = 60;
+};
+
+// The decoded values of the address's parameters (null: not in it).
+struct AddressValues {
+    const std::string *seed = nullptr, *frames = nullptr;
+    const std::string *resolution = nullptr, *fps = nullptr;
+};
+
+// Reads values into opts and page; returns "" or the problem in one line,
+// named after the parameter.
+std::string parseAddress(const AddressValues &values, SnapOptions &opts, PageSettings &page);

@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "web_local.h"
+#include "web_upload.h"
 
 //----------------------------------------------------------------------------
 // Constants
@@ -130,17 +131,11 @@ static int arrayBuffer(ArrayBuffer *table, const void *data, uint32_t bytes, boo
         webglBufferUpdate(slot->buffer, 0, data, slot->bytes);
         return slot->buffer;
     }
-    const uint32_t *now = (const uint32_t *)data;
-    const uint32_t words = slot->bytes / 4;
-    uint32_t first = 0, end = words;
-    while (first < words && now[first] == slot->uploaded[first])
-        first++;
-    if (first == words)
-        return slot->buffer;
-    while (end > first && now[end - 1] == slot->uploaded[end - 1])
-        end--;
-    std::memcpy(slot->uploaded + first, now + first, (end - first) * 4);
-    webglBufferUpdate(slot->buffer, first * 4, now + first, (end - first) * 4);
+    const int buffer = slot->buffer;
+    sendChanges((const uint32_t *)data, slot->uploaded, slot->bytes / 4,
+                [buffer](uint32_t offset, const uint32_t *from, uint32_t bytes) {
+                    webglBufferUpdate(buffer, offset, from, bytes);
+                });
     return slot->buffer;
 }
 

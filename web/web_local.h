@@ -12,6 +12,7 @@ extern "C" {
 // WebGL on the canvas with the id "city". Buffers are named by small numbers
 // from 1; 0 is none.
 int  webglOpen(char *reason, int size);           // 1, or 0 with the reason
+int  webglSoftware(void);                          // the renderer draws on the CPU
 void webglSwitch(uint32_t cap, int on);            // depth test, blending, dithering
 void webglDepthFunc(uint32_t func);
 void webglBlendFunc(uint32_t source, uint32_t destination);
@@ -34,5 +35,10 @@ void pageStatus(const char *line);                 // "" hides it
 void pageFirstPicture(void);
 int  pageReducedMotion(void);                     // the reader asks for less motion
 void pagePaused(int paused, int first);           // at the first picture and each change
+// The canvas: the area it fills in device pixels, its own pixels, and a call
+// of webResize whenever the area or the device pixel ratio changes.
+void pageAreaSize(int *width, int *height);
+void pageCanvasSize(int width, int height);
+void pageWatchSize(void);
 
 }

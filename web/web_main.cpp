@@ -1,8 +1,11 @@
 // web_main.cpp -- the browser's shell: reads the city from the address
-// (seed, steps before the first picture, pause), opens WebGL, generates the
-// world, then advances one step and draws one frame per animation frame of
-// the browser. The seed and step behind the picture shown stay on the canvas
-// as data-seed and data-step.
+// (seed, steps before the first picture, pause, resolution, frame limit),
+// opens WebGL, generates the world, then advances one step and draws one
+// frame per animation frame of the browser, at most as many a second as the
+// limit allows. The canvas holds as many pixels as the area it fills on the
+// screen (within the resolution, or 1024x768 on a software renderer). The
+// seed and step behind the picture shown stay on the canvas as data-seed and
+// data-step.
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
@@ -12,6 +15,7 @@
 #include <string>
 
 #include "render.h"
+#include "settings.h"
 #include "sim.h"
 #include "snap_args.h"
 #include "web_address.h"
@@ -23,6 +27,9 @@
 //----------------------------------------------------------------------------
 static const double CATCH_UP_MS = 25.0;      // stepping per animation frame before the first picture
 static const uint64_t CHECK_EVERY = 64;      // steps between looks at the clock
+static const double EARLY = 0.125;           // of a frame's interval: an animation frame
+                                             // this early still counts as on time
+static const Resolution SOFTWARE_BUDGET = {false, 1024, 768};
 
 //----------------------------------------------------------------------------
 // Globals
@@ -32,6 +39,10 @@ static uint64_t target;                      // steps behind the first picture
 static bool shown;                           // the first picture is up
 static bool paused;                          // the address, the reader's settings, or Space
 static bool looping;                         // an animation frame is requested
+static PageSettings settings;                // the address's resolution and frame limit
+static bool software;                        // WebGL draws on the CPU
+static int pictureW, pictureH;               // the canvas's pixels now
+static double due;                           // when the next step may be drawn (ms)
 
 //----------------------------------------------------------------------------
 // Functions
@@ -64,7 +75,41 @@ static bool catchUp(void)
     return true;
 }
 
-static EM_BOOL animationFrame(double, void *)
+// The canvas's pixels for the area it fills now; after a change the picture
+// is drawn anew, as the browser clears a resized canvas.
+static void fitPicture(void)
+{
+    int areaW = 0, areaH = 0, w = 0, h = 0;
+    pageAreaSize(&areaW, &areaH);
+    const bool budget = software && !settings.resolutionGiven;
+    pictureSize(budget ? SOFTWARE_BUDGET : settings.resolution, areaW, areaH, w, h);
+    if (w == pictureW && h == pictureH)
+        return;
+    pictureW = w;
+    pictureH = h;
+    pageCanvasSize(w, h);
+    setPictureSize(w, h);
+    initGL();
+    if (shown)
+        drawFrame();
+}
+
+// Whether an animation frame at now (ms) may run a step: at most maxFps a
+// second, whatever the display's rate, and no burst after a stall.
+static bool stepDue(double now)
+{
+    if (settings.maxFps == 0)
+        return true;
+    const double interval = 1000.0 / settings.maxFps;
+    if (now < due - interval * EARLY)
+        return false;
+    due += interval;
+    if (due < now)
+        due = now + interval;
+    return true;
+}
+
+static EM_BOOL animationFrame(double now, void *)
 {
     if (!shown) {
         if (!catchUp())
@@ -75,7 +120,8 @@ static EM_BOOL animationFrame(double, void *)
         pageStatus("");
         pageFirstPicture();
         pagePaused(paused, 1);
-    } else if (!paused) {
+        due = now;
+    } else if (!paused && stepDue(now)) {
         calcme();
         step++;
         drawFrame();
@@ -105,13 +151,26 @@ static const char *param(const char *name, std::string &value)
     return value.c_str();
 }
 
-// The address read by boxcity-snap's own rules for --seed and --frames.
+// The address read by boxcity-snap's own rules for --seed and --frames, and
+// the shared ones for the display settings.
 static std::string readAddress(SnapOptions &opts)
 {
-    std::string seed, frames;
-    const bool hasSeed = param("seed", seed) != nullptr;
-    const bool hasFrames = param("frames", frames) != nullptr;
-    return parseAddress(hasSeed ? &seed : nullptr, hasFrames ? &frames : nullptr, opts);
+    std::string seed, frames, resolution, fps;
+    AddressValues values;
+    if (param("seed", seed))
+        values.seed = &seed;
+    if (param("frames", frames))
+        values.frames = &frames;
+    if (param("resolution", resolution))
+        values.resolution = &resolution;
+    if (param("fps", fps))
+        values.fps = &fps;
+    return parseAddress(values, opts, settings);
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE void webResize(void)
+{
+    fitPicture();
 }
 
 extern "C" EMSCRIPTEN_KEEPALIVE void webTogglePause(void)
@@ -142,7 +201,9 @@ int main(void)
         pageFail((std::string("WebGL initialization failed: ") + reason).c_str());
         return 0;
     }
-    initGL();
+    software = webglSoftware() != 0;
+    fitPicture();
+    pageWatchSize();
     initmeSeeded(opts.seed);
     char seed[16];
     std::snprintf(seed, sizeof seed, "%" PRIu32, opts.seed);

@@ -7,6 +7,7 @@ mergeInto(LibraryManager.library, {
     gl: null,
     buffers: [null],           // by number; 0 is none
     matrix: null,              // uniform location of projection * modelview
+    software: false,           // the renderer draws on the CPU
     canvas: function () { return document.getElementById('city'); },
   },
 
@@ -16,7 +17,7 @@ mergeInto(LibraryManager.library, {
     var why = '';
     var listen = function (e) { why = e.statusMessage || why; };
     canvas.addEventListener('webglcontextcreationerror', listen);
-    // A fixed 1024x768 drawing buffer, as the full-screen mode has; the page
+    // The drawing buffer's size is the shell's (pageCanvasSize); the page
     // scales it to the window.
     var attributes = { alpha: false, depth: true, stencil: false, antialias: false,
                        premultipliedAlpha: false, preserveDrawingBuffer: false };
@@ -68,8 +69,16 @@ mergeInto(LibraryManager.library, {
     gl.enableVertexAttribArray(0);
     WEB.matrix = gl.getUniformLocation(program, 'matrix');
     WEB.gl = gl;
+    // The unmasked name where the browser tells it; Firefox names llvmpipe in
+    // its own renderer string.
+    var info = gl.getExtension('WEBGL_debug_renderer_info');
+    var renderer = String(gl.getParameter(info ? info.UNMASKED_RENDERER_WEBGL : gl.RENDERER));
+    WEB.software = /swiftshader|llvmpipe|softpipe|lavapipe|software/i.test(renderer);
     return 1;
   },
+
+  webglSoftware__deps: ['$WEB'],
+  webglSoftware: function () { return WEB.software ? 1 : 0; },
 
   webglSwitch__deps: ['$WEB'],
   webglSwitch: function (cap, on) {
@@ -157,6 +166,34 @@ mergeInto(LibraryManager.library, {
 
   pageReducedMotion: function () {
     return Module.reducedMotion ? 1 : 0;
+  },
+
+  pageAreaSize__deps: ['$WEB'],
+  pageAreaSize: function (width, height) {
+    var box = WEB.canvas().getBoundingClientRect();
+    var ratio = window.devicePixelRatio || 1;
+    HEAP32[width >> 2] = Math.round(box.width * ratio);
+    HEAP32[height >> 2] = Math.round(box.height * ratio);
+  },
+
+  pageCanvasSize__deps: ['$WEB'],
+  pageCanvasSize: function (width, height) {
+    var canvas = WEB.canvas();
+    canvas.width = width;
+    canvas.height = height;
+  },
+
+  // A window resized or turned fires resize; a move to a screen of another
+  // pixel ratio (or a zoom) ends the match of the ratio that was.
+  pageWatchSize: function () {
+    var resize = function () { if (Module.calledRun) Module._webResize(); };
+    window.addEventListener('resize', resize);
+    var watchRatio = function () {
+      if (!window.matchMedia) return;
+      matchMedia('(resolution: ' + (window.devicePixelRatio || 1) + 'dppx)')
+        .addEventListener('change', function () { resize(); watchRatio(); }, { once: true });
+    };
+    watchRatio();
   },
 
   pagePaused: function (paused, first) {

@@ -75,13 +75,13 @@ function snap(seed, frames) {
 // The picture is boxcity-snap's of that step, and nearer to it than to the
 // steps beside it: a picture a step behind, or with parts left standing,
 // is not.
-function assertPictureOf(picture, frames) {
+function assertPictureOf(picture, frames, min = MIN_PSNR) {
   const psnr = metric('PSNR', snap(SEED, frames), picture);
   const before = metric('PSNR', snap(SEED, frames - 1), picture);
   const next = metric('PSNR', snap(SEED, frames + 1), picture);
   console.log(`# ${ENGINE} step ${frames}: PSNR ${psnr.toFixed(2)} dB ` +
               `(steps beside it ${before.toFixed(2)}, ${next.toFixed(2)})`);
-  assert.ok(psnr >= MIN_PSNR, `step ${frames}: PSNR ${psnr} dB`);
+  assert.ok(psnr >= min, `step ${frames}: PSNR ${psnr} dB`);
   assert.ok(psnr > before && psnr > next, `step ${frames}: nearer to a step beside it`);
 }
 
@@ -177,6 +177,11 @@ describe(`the page in ${ENGINE}`, () => {
       ['?seed=4%002', "seed: '4\\x002' is not a number"],   // not seed 4, cut at the NUL
       ['?frames=18446744073709551616',
        "frames: '18446744073709551616' is too large (at most 18446744073709551615)"],
+      ['?fps=-1', "fps: '-1' is not a frame limit (0 for none, or 1..1000)"],
+      ['?fps=99999', "fps: '99999' is not a frame limit (0 for none, or 1..1000)"],
+      ['?resolution=0x0', "resolution: '0x0' has no pixels (each side at least 1)"],
+      ['?resolution=abc',
+       "resolution: 'abc' is not a resolution (native, or WxH such as 1024x768, each 1..16384)"],
     ];
     for (const [query, line] of cases) {
       const page = await open(query);
@@ -273,10 +278,82 @@ describe('what only Chromium\'s driver can do', { skip: ENGINE !== 'chromium' },
          await toggle();
          await page.waitFor(() => document.fullscreenElement === null);
        }
+       // Held, F asks for full screen once (counted: the browser may refuse
+       // requests that come too fast).
+       await page.eval(() => {
+         const root = document.documentElement, request = root.requestFullscreen;
+         window.requests = 0;
+         root.requestFullscreen = function () { window.requests++; return request.call(this); };
+       });
+       for (let i = 0; i < 6; i++) await keyboard.down('f');
+       await keyboard.up('f');
+       await new Promise((r) => setTimeout(r, 300));
+       assert.equal(await page.eval(() => window.requests), 1);
+       await keyboard.press('f');
+
+       // The caption stays while the pointer moves, and goes a few seconds after.
+       for (let t = 1; t <= 6; t++) {
+         await mouse.move(300 + 20 * (t % 2), 300);
+         await new Promise((r) => setTimeout(r, 700));
+         assert.equal(await page.eval(() => document.getElementById('caption').hidden), false, `move ${t}`);
+       }
        await page.raw.waitForFunction(() => document.getElementById('caption').hidden, { timeout: 6000 });
        noErrors(page);
        await page.close();
      });
+
+  it('takes no inline style or script', async () => {
+    const page = await open(`?seed=${SEED}&pause`);
+    assert.deepEqual(await page.eval(() => {
+      const [style, script] = [document.createElement('style'), document.createElement('script')];
+      style.textContent = '#city { opacity: 0.5 }';
+      script.textContent = 'window.inline = true';
+      document.head.append(style, script);
+      return [getComputedStyle(document.getElementById('city')).opacity, window.inline === true];
+    }), ['1', false]);
+    await page.close();
+  });
+
+  const openScaled = async (query, scale, init = () => {}) => {
+    const page = await browser.open();
+    await page.raw.setViewport({ width: 1024, height: 768, deviceScaleFactor: scale });
+    await page.raw.evaluateOnNewDocument(init);
+    await page.raw.goto(site.url + query);
+    await firstPicture(page);
+    return page;
+  };
+
+  it('fills its area with as many pixels as the address and the renderer allow', async () => {
+    // SwiftShader draws on the CPU: at most 1024x768 unless the address asks.
+    for (const [res, scale, size] of [['native', 2, 2048], ['', 2, 1024], ['800x800', 1, 800]]) {
+      const page = await openScaled(`?seed=${SEED}&frames=${FRAMES}&pause${res && '&resolution=' + res}`, scale);
+      const pixels = () => page.eval(() => [document.getElementById('city').width, document.getElementById('city').height]);
+      assert.deepEqual(await pixels(), [size, size * 3 / 4], res);
+      if (size === 2048) {        // the same picture, sharper (its edges smoothed when scaled down)
+        const down = join(dir, 'sharp-down.png');
+        spawnSync('convert', [await shot(page, 'sharp.png'), '-resize', '1024x768', down]);
+        assertPictureOf(down, Number(FRAMES), 23);
+        await page.raw.setViewport({ width: 640, height: 480, deviceScaleFactor: 2 });
+        await page.waitFor(() => document.getElementById('city').width === 1280);
+      }
+      await page.close();
+    }
+  });
+
+  it('runs as many steps a second as the frame limit, however fast the display', async () => {
+    for (const [query, limit] of [['&fps=2', 2], ['', 60]]) {
+      const page = await openScaled(`?resolution=64x48${query}`, 1, () => {
+        window.clock = 0;                                  // a 250 Hz display, on a clock of its own
+        window.requestAnimationFrame = (f) => setTimeout(() => f(window.clock += 4), 0);
+      });
+      const at = () => page.eval(() => [Number(document.getElementById('city').dataset.step), window.clock]);
+      const [s0, t0] = await at();
+      await new Promise((r) => setTimeout(r, 1000));
+      const [s1, t1] = await at(), expected = (limit * (t1 - t0)) / 1000;
+      assert.ok(Math.abs(s1 - s0 - expected) <= 2 + expected / 10, `${s1 - s0} steps in ${t1 - t0} ms at ${limit}/s`);
+      await page.close();
+    }
+  });
 
   it('shows how far it is while it runs to a far step', async () => {
     const page = await open('?frames=1000000');

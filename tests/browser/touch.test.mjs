@@ -168,6 +168,9 @@ describe('reduced motion', () => {
       await play(page);
       await runs(page);
       assert.equal(await hint(page), null);
+      await page.raw.keyboard.press('Space');       // paused again: the hint was for the first only
+      await page.waitFor(() => document.getElementById('play').textContent === 'Play');
+      assert.equal(await hint(page), null);
       assert.deepEqual(page.errors, []);
       await page.close();
     }

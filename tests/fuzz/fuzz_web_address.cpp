@@ -3,7 +3,8 @@
 // split at '&' and the first '=', '+' a space, %XX a byte, the first of a
 // name wins). A seed or step the page takes is exactly the digits it was
 // given, so that the link the page shows leads back to the same city; a
-// refusal is one line named after the parameter.
+// resolution or frame limit taken is within its range; a refusal is one line
+// named after the parameter.
 #include <cstring>
 
 #include "fuzz_argv.h"
@@ -70,13 +71,18 @@ static void checkTaken(const char *name, const std::string &text, uint64_t value
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const std::string query((const char *)data, size);
-    std::string seed, frames;
+    std::string seed, frames, resolution, fps;
+    AddressValues values;
     const bool hasSeed = lookUp(query, "seed", seed);
     const bool hasFrames = lookUp(query, "frames", frames);
+    values.seed = hasSeed ? &seed : nullptr;
+    values.frames = hasFrames ? &frames : nullptr;
+    values.resolution = lookUp(query, "resolution", resolution) ? &resolution : nullptr;
+    values.fps = lookUp(query, "fps", fps) ? &fps : nullptr;
 
     SnapOptions opts;
-    const std::string problem =
-        parseAddress(hasSeed ? &seed : nullptr, hasFrames ? &frames : nullptr, opts);
+    PageSettings page;
+    const std::string problem = parseAddress(values, opts, page);
     if (!problem.empty()) {
         checkProblem(problem);
         fuzzCheck(problem.compare(0, 2, "--") != 0, "a problem names the parameter", problem);
@@ -87,5 +93,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         checkTaken("seed", seed, opts.seed);
     if (hasFrames)
         checkTaken("frames", frames, opts.frames);
+    if (values.fps)
+        checkTaken("fps", fps, (uint64_t)page.maxFps);
+    const Resolution &r = page.resolution;
+    fuzzCheck(r.native || (r.width >= 1 && r.height >= 1 && r.width <= RESOLUTION_LIMIT &&
+                           r.height <= RESOLUTION_LIMIT), "a resolution in range", resolution);
     return 0;
 }
