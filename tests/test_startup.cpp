@@ -19,6 +19,9 @@
 #include <string>
 #include <vector>
 
+#include <GL/gl.h>
+
+#include "a_frames.h"
 #include "app.h"
 #include "render.h"
 #include "sim.h"
@@ -34,6 +37,8 @@ struct Script {
     bool blitHw = false;
     bool videoMode = true;
     int keyRepeatResult = 0;
+    int desktopW = 0, desktopH = 0;     // 0: not known
+    const char *renderer = "llvmpipe (LLVM 15.0.6, 256 bits)";
     std::vector<std::vector<SDL_Event>> passes;   // events per loop pass
 };
 
@@ -114,6 +119,8 @@ const SDL_VideoInfo *SDL_GetVideoInfo(void)
     sdlError = "video info unavailable";
     videoInfo = SDL_VideoInfo();
     videoInfo.blit_hw = script.blitHw ? 1 : 0;
+    videoInfo.current_w = script.desktopW;
+    videoInfo.current_h = script.desktopH;
     return script.videoInfo ? &videoInfo : nullptr;
 }
 
@@ -166,7 +173,19 @@ void SDL_Quit(void)
 {
     trace("SDL_Quit");
 }
+
+void SDL_Delay(Uint32 ms) { trace("SDL_Delay"); (void)ms; }
+void SDL_GL_SwapBuffers(void) { trace("SDL_GL_SwapBuffers"); }
+const GLubyte *glGetString(GLenum name)
+{
+    return name == GL_RENDERER ? (const GLubyte *)script.renderer : nullptr;
 }
+}
+
+void setPictureSize(int width, int height) { trace("setPictureSize(%d,%d)", width, height); }
+void drawFrame(void) { trace("drawFrame"); }
+void drawFpsOverlay(int, int) { trace("drawFpsOverlay"); }
+bool lentWindowSize(int &, int &) { return false; }
 
 // Stand-ins for the renderer, the world and the simulation.
 int initGL(void)
@@ -202,6 +221,9 @@ protected:
         std::remove(tracePath.c_str());
         script = Script();
         unsetenv("SDL_VIDEODRIVER");
+        for (const char *name : {"BOXCITY_SCREENSAVER", "BOXCITY_RESOLUTION", "BOXCITY_MAX_FPS",
+                                 "BOXCITY_SHOW_FPS"})
+            unsetenv(name);
     }
 
     void TearDown() override { std::remove(tracePath.c_str()); }
@@ -234,7 +256,7 @@ protected:
         return "SDL_Init(0x20)\nSDL_VideoDriverName=x11\nSDL_GetVideoInfo\n"
                "SDL_GL_SetAttribute(5,1)\n"
                "SDL_SetVideoMode(1024,768,16," + flagsOf(hwAccel) + ")\n"
-               "SDL_EnableKeyRepeat(100,30)\ninitGL surface=set\ninitme\nSDL_ShowCursor(0)\n";
+               "SDL_EnableKeyRepeat(100,30)\nsetPictureSize(1024,768)\ninitGL surface=set\ninitme\nSDL_ShowCursor(0)\n";
     }
 };
 
@@ -339,6 +361,70 @@ TEST_F(Startup, StopRequestEndsTheLoopAfterItsFrame)
                             "SDL_PollEvent=4\nSDL_PollEvent=none\ncalcme\ndrawGLScene\n"
                             "SDL_PollEvent=4\nSDL_PollEvent=2\nSDL_PollEvent=none\n"
                             "calcme\ndrawGLScene\nSDL_Quit\n");
+}
+
+// The frame settings from the environment: the modes set, in order, and the
+// frame's calls; or the one line a bad value gets, before SDL starts.
+TEST_F(Startup, FrameSettingsChooseTheModeAndThePacing)
+{
+    struct Case {
+        const char *saver, *resolution, *maxFps, *showFps, *renderer;
+        const char *want;               // the trace lines wanted, in order, or the line refused
+    } cases[] = {
+        {nullptr, nullptr, nullptr, nullptr, nullptr, "(1024,768,16|setPictureSize(1024,768)|drawGLScene"},
+        {"1", nullptr, nullptr, nullptr, nullptr,
+         "SetAttribute(16,1)|(1024,768,16|setPictureSize(1024,768)|drawFrame|SwapBuffers"},
+        {"1", nullptr, nullptr, nullptr, "NVIDIA H100/PCIe/SSE2",
+         "(1024,768,16|(2880,2160,16|setPictureSize(2880,2160)|drawFrame|SwapBuffers"},
+        {"1", nullptr, "0", "1", "GDI Generic", "(1024,768,16|drawFrame|drawFpsOverlay|SwapBuffers"},
+        {nullptr, "native", nullptr, nullptr, nullptr, "(2880,2160,16|setPictureSize(2880,2160)|drawGLScene"},
+        {nullptr, "1920x1080", "30", nullptr, nullptr, "(1440,1080,16|drawFrame|SwapBuffers"},
+        {nullptr, nullptr, "5", nullptr, nullptr, "(1024,768,16|drawFrame|SwapBuffers"},
+        {"yes", nullptr, nullptr, nullptr, nullptr, "BOXCITY_SCREENSAVER: 'yes' is not 1 (or unset)\n"},
+        {nullptr, "0x768", nullptr, nullptr, nullptr,
+         "BOXCITY_RESOLUTION: '0x768' has no pixels (each side at least 1)\n"},
+        {"1", nullptr, "-1", nullptr, nullptr,
+         "BOXCITY_MAX_FPS: '-1' is not a frame limit (0 for none, or 1..1000)\n"},
+        {nullptr, nullptr, "1001", nullptr, nullptr,
+         "BOXCITY_MAX_FPS: '1001' is not a frame limit (0 for none, or 1..1000)\n"},
+        {nullptr, nullptr, nullptr, "on", nullptr, "BOXCITY_SHOW_FPS: 'on' is not 1 (or unset)\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.want);
+        script = Script();
+        script.desktopW = 3840;
+        script.desktopH = 2160;
+        script.passes = {{}, {keyDown(SDLK_ESCAPE)}};
+        if (c.renderer)
+            script.renderer = c.renderer;
+        const char *names[] = {"BOXCITY_SCREENSAVER", "BOXCITY_RESOLUTION", "BOXCITY_MAX_FPS",
+                               "BOXCITY_SHOW_FPS"};
+        const char *values[] = {c.saver, c.resolution, c.maxFps, c.showFps};
+        for (int i = 0; i < 4; i++)
+            values[i] ? setenv(names[i], values[i], 1) : unsetenv(names[i]);
+        const std::string want = c.want;
+        if (want.back() == '\n') {
+            EXPECT_EXIT(runMain(), ::testing::ExitedWithCode(1), Exact(want));
+            EXPECT_EQ(traced(), "SDL_Quit\n");
+            continue;
+        }
+        EXPECT_EXIT(runMain(), ::testing::ExitedWithCode(0), Exact(""));
+        const std::string got = traced();
+        size_t at = 0;
+        for (size_t from = 0, bar; from <= want.size(); from = bar + 1) {
+            bar = want.find('|', from);
+            bar = bar == std::string::npos ? want.size() : bar;
+            at = got.find(want.substr(from, bar - from), at);
+            ASSERT_NE(at, std::string::npos) << want.substr(from, bar - from) << " in\n" << got;
+        }
+        auto count = [](const std::string &text, const char *what) {
+            size_t n = 0;
+            for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+                n++;
+            return n;
+        };
+        EXPECT_EQ(count(got, "SDL_SetVideoMode("), count(want, ",16")) << got;  // no other mode
+    }
 }
 
 }  // namespace
