@@ -67,8 +67,8 @@ void drawFpsOverlay(int pictureW, int pictureH)
     else
         std::snprintf(text, sizeof text, "%.1f FPS", shown);
 
-    // One cell is a 160th of the height, at least 2 pixels.
-    const double size = pictureH / 160 > 2 ? (double)(pictureH / 160) : 2.0;
+    // One cell is a 270th of the height (8 pixels at 2160), at least 2.
+    const double size = pictureH / 270 > 2 ? (double)(pictureH / 270) : 2.0;
     int length = 0;
     while (text[length])
         length++;

@@ -6,23 +6,33 @@
 # started). boxcity is a stand-in that records its arguments and environment,
 # at ../../bin/boxcity from a copy of the hack, as the package lays them out.
 #
-# Usage: e2e_hack.sh SCENARIO HACK XWINDOW   (inside an X server: xvfb-run -a)
+# Usage: e2e_hack.sh SCENARIO HACK XWINDOW [BOXCITY FRAMECOUNT]  (inside an X server)
 #   runs       the environment boxcity gets for -window, -window-id, -root
 #   refusals   bad command lines, missing windows, no display, no boxcity
+#   sharp      the real BOXCITY in a 3840x2160 window, on a server of its own:
+#              with -resolution native the 2880x2160 letterbox holds far
+#              more detail than the software renderer's default 1024x768
+#              stretched; -fps draws its box in the corner
+#   paced      the real BOXCITY in a small window with -max-fps 5: at most
+#              5 frames a second, counted by FRAMECOUNT (a preload library)
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 
-scenario=$1 E2E_TAG=$1 xwindow=$3
+scenario=$1 E2E_TAG=$1 xwindow=$3 real=${4:-} framecount=${5:-}
 tree=$e2e_short/tree
 hack=$tree/libexec/xscreensaver/boxcity
 record=$e2e_short/ran
 mkdir -p "$tree/libexec/xscreensaver" "$tree/bin"
 cp "$2" "$hack" || fail "no copy of the hack"
-cat >"$tree/bin/boxcity" <<'STANDIN'
+if [ -n "$real" ]; then
+    ln -s "$(readlink -f "$real")" "$tree/bin/boxcity"
+else
+    cat >"$tree/bin/boxcity" <<'STANDIN'
 #!/bin/sh
 { echo "args $#"; env; } >"$E2E_RECORD"
 STANDIN
-chmod +x "$tree/bin/boxcity"
+    chmod +x "$tree/bin/boxcity"
+fi
 out=$e2e_short/out err=$e2e_short/err
 
 e2e_on_fail() {
@@ -63,18 +73,70 @@ expect_refusal() {
     echo "refused ($want): $(cat "$err")"
 }
 
-coproc owner { "$xwindow" 64 48; }
+# How much a picture loses when squeezed to 1024x768 and stretched back, in
+# thousandths of full scale (RMSE): a picture drawn sharp loses its edges, one
+# that was 1024x768 stretched already keeps nearly all.
+detail_lost() {
+    local size
+    size=$(identify -format %wx%h "$1")
+    convert "$1" -resize '1024x768!' -resize "$size!" "$1.back.png" || fail "cannot squeeze $1"
+    compare -metric RMSE "$1" "$1.back.png" null: 2>&1 | sed 's/.*(\([0-9.e-]*\)).*/\1/' |
+        awk '{ printf "%d\n", $1 * 1000 }'
+}
+
+# The percentage of pure black and of pure white pixels where the frame rate
+# is drawn on a 2880x2160 picture (inside its box, bottom left).
+corner() {
+    convert "$1" -crop 180x60+24+2080 +repage -depth 8 -format %c histogram:info:- | awk '
+        { n = $1 + 0; all += n }
+        /#000000 / { black += n }
+        /#FFFFFF / { white += n }
+        END { printf "%d %d\n", 100 * black / all, 100 * white / all }'
+}
+
+# The frame rate's box is there: black, with white text.
+fps_box() {
+    local black white
+    read -r black white < <(corner "$1")
+    [ $((black + white)) -ge 95 ] && [ "$white" -ge 10 ] && [ "$black" -ge 10 ]
+}
+
+# The real boxcity through the hack in WINDOW, until its picture (the lit box
+# BOX) is there and READY (a command given the picture) holds; the
+# screenshot's box is kept in SHOT.
+real_shot() {   # SHOT BOX READY OPTION...
+    local shot=$1 box=$2 ready=$3 end=$((SECONDS + 120))
+    shift 3
+    "$hack" -window-id "$window" "$@" >"$out" 2>"$err" &
+    pid=$!
+    until wait_city_in "$box" "$shot.screen.png" 120 >/dev/null &&
+        convert "$shot.screen.png" -crop "$box" +repage "$shot" && $ready "$shot"; do
+        [ "$SECONDS" -lt "$end" ] || fail "no such picture within 120 s"
+    done
+    kill -TERM "$pid"
+    wait_exit 30
+}
+
+[ "$scenario" = sharp ] && start_x 3840x2160x24
+size=(64 48)
+[ "$scenario" = sharp ] && size=(3840 2160)
+coproc owner { "$xwindow" "${size[@]}"; }
 e2e_track "$owner_PID"
 read -r -t 10 window <&"${owner[0]}" || fail "no foreign window"
-settings=(SDL_VIDEO_ALLOW_SCREENSAVER=1 SDL12COMPAT_SYNC_TO_VBLANK=1)
+settings=(SDL_VIDEO_ALLOW_SCREENSAVER=1 SDL12COMPAT_SYNC_TO_VBLANK=1 BOXCITY_SCREENSAVER=1)
 
 case $scenario in
 runs)
     # Its own window: a window id left in the environment must not leak in.
     hack SDL_WINDOWID=12345 "$hack" -window -fps -install -visual best || fail "status $? for -window"
-    expect_ran "${settings[@]}" '!SDL_WINDOWID'
-    hack "$hack" --window-id "$(printf '0x%x' "$window")" || fail "status $? for --window-id"
-    expect_ran "${settings[@]}" "SDL_WINDOWID=$window" SDL_VIDEO_FOREIGN_WINDOW_OPENGL=1
+    expect_ran "${settings[@]}" '!SDL_WINDOWID' BOXCITY_SHOW_FPS=1 '!BOXCITY_MAX_FPS'
+    # Settings not given are not inherited from the daemon's environment.
+    hack BOXCITY_MAX_FPS=7 BOXCITY_SHOW_FPS=1 BOXCITY_RESOLUTION=4x3 \
+        "$hack" --window-id "$(printf '0x%x' "$window")" || fail "status $? for --window-id"
+    expect_ran "${settings[@]}" "SDL_WINDOWID=$window" SDL_VIDEO_FOREIGN_WINDOW_OPENGL=1 \
+        '!BOXCITY_MAX_FPS' '!BOXCITY_SHOW_FPS' '!BOXCITY_RESOLUTION'
+    hack "$hack" -window -resolution 1920x1080 -max-fps 0 || fail "status $? for the settings"
+    expect_ran "${settings[@]}" BOXCITY_RESOLUTION=1920x1080 BOXCITY_MAX_FPS=0
     hack XSCREENSAVER_WINDOW="$window" "$hack" -root || fail "status $? for -root"
     expect_ran "${settings[@]}" "SDL_WINDOWID=$window" SDL_VIDEO_FOREIGN_WINDOW_OPENGL=1
     hack "$hack" -help || fail "status $? for -help"
@@ -85,12 +147,49 @@ refusals)
     hack "$hack" -bogus; expect_refusal 2
     hack "$hack" -window-id; expect_refusal 2
     hack "$hack" -window-id 12x; expect_refusal 2
+    hack "$hack" -window -max-fps -5; expect_refusal 2
+    hack "$hack" -window -resolution 0x0; expect_refusal 2
     hack "$hack" -root stray; expect_refusal 2
     hack -u XSCREENSAVER_WINDOW "$hack" -root; expect_refusal 1
     hack "$hack" -window-id 0x7ffffff; expect_refusal 1
     hack -u DISPLAY "$hack" -window-id "$window"; expect_refusal 1
     rm "$tree/bin/boxcity"
     hack "$hack" -window; expect_refusal 1
+    ;;
+sharp)
+    # The software renderer's budget first (no resolution given), then the
+    # display's own pixels asked for, with the frame rate shown: its box
+    # tells the new picture from what the first run left in the window.
+    box=2880x2160+480+0
+    real_shot "$e2e_short/budget.png" "$box" true
+    real_shot "$e2e_short/sharp.png" "$box" fps_box -resolution native -fps
+    budget=$(detail_lost "$e2e_short/budget.png") sharp=$(detail_lost "$e2e_short/sharp.png")
+    # The frame rate's box in the bottom-left corner: black, with white text.
+    read -r black white < <(corner "$e2e_short/sharp.png")
+    read -r blackBudget whiteBudget < <(corner "$e2e_short/budget.png")
+    echo "sharp: detail lost when squeezed: native $sharp, budget $budget (x1000 RMSE);" \
+         "corner % black, white: -fps $black $white, without $blackBudget $whiteBudget"
+    [ -n "${E2E_KEEP:-}" ] && cp "$e2e_short"/*.png "$E2E_KEEP/"
+    [ "$sharp" -gt $((budget * 2)) ] || fail "the native picture is not sharper than the budget's"
+    fps_box "$e2e_short/budget.png" && fail "a frame-rate box without -fps"
+    ;;
+paced)
+    preload=$(e2e_preload_link "$framecount" framecount.so)
+    frames=$e2e_short/frames
+    BOXCITY_FRAME_FILE=$frames LD_PRELOAD=$preload "$hack" -window-id "$window" -max-fps 5 \
+        >"$out" 2>"$err" &
+    pid=$!
+    wait_until 60 "no frame drawn" test -s "$frames"
+    sleep 1
+    n0=$(tr -dc 0-9 <"$frames") t0=$(date +%s.%N)
+    sleep 6
+    n1=$(tr -dc 0-9 <"$frames") t1=$(date +%s.%N)
+    rate=$(awk -v n=$((n1 - n0)) -v a="$t0" -v b="$t1" 'BEGIN { printf "%.2f", n / (b - a) }')
+    echo "paced: $((n1 - n0)) frames in $(awk -v a="$t0" -v b="$t1" 'BEGIN { print b - a }') s: $rate a second"
+    kill -TERM "$pid"
+    wait_exit 30
+    [ "$status" -eq 0 ] || fail "status $status"
+    awk -v r="$rate" 'BEGIN { exit !(r <= 5.2 && r >= 2) }' || fail "$rate frames a second, limit 5"
     ;;
 *)
     echo "unknown scenario: $scenario"

@@ -13,3 +13,23 @@ function(hack_e2e name scenario)
 endfunction()
 hack_e2e(HandsBoxcityItsWindowAndSettings runs)
 hack_e2e(RefusesWithOneLineAndAStatus refusals)
+# With the real boxcity, over sdl12-compat and over the project's own layer.
+foreach(program boxcity boxcity-sdl12)
+  if(TARGET ${program})
+    set(tag "")
+    if(program STREQUAL "boxcity-sdl12")
+      set(tag ".Sdl12")
+    endif()
+    add_test(NAME Hack${tag}.NativeResolutionIsSharpWithFrameRate
+             COMMAND ${XVFB_RUN} -a bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e_hack.sh sharp
+                     $<TARGET_FILE:boxcity-hack> $<TARGET_FILE:shell_xwindow>
+                     $<TARGET_FILE:${program}>)
+    set_tests_properties(Hack${tag}.NativeResolutionIsSharpWithFrameRate PROPERTIES TIMEOUT 300)
+  endif()
+endforeach()
+# The frames are counted at sdl12-compat's buffer swap (the layer's is linked in).
+add_test(NAME Hack.FrameLimitHolds
+         COMMAND ${XVFB_RUN} -a bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e_hack.sh paced
+                 $<TARGET_FILE:boxcity-hack> $<TARGET_FILE:shell_xwindow>
+                 $<TARGET_FILE:boxcity> $<TARGET_FILE:boxcity-framecount>)
+set_tests_properties(Hack.FrameLimitHolds PROPERTIES TIMEOUT 300)
