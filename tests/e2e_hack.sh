@@ -139,6 +139,18 @@ runs)
     expect_ran "${settings[@]}" BOXCITY_RESOLUTION=1920x1080 BOXCITY_MAX_FPS=0
     hack XSCREENSAVER_WINDOW="$window" "$hack" -root || fail "status $? for -root"
     expect_ran "${settings[@]}" "SDL_WINDOWID=$window" SDL_VIDEO_FOREIGN_WINDOW_OPENGL=1
+    # Every option XScreenSaver's settings may pass from boxcity.xml is taken.
+    xml=$(dirname "${BASH_SOURCE[0]}")/../dist/boxcity.xml
+    xmllint --noout "$xml" || fail "boxcity.xml is not well-formed"
+    slider=$(xmllint --xpath 'string(//number/@arg)' "$xml")
+    for value in low high default; do
+        echo "${slider//%/$(xmllint --xpath "string(//number/@$value)" "$xml")}"
+    done >"$e2e_short/xmlargs"
+    xmllint --xpath '//@arg-set' "$xml" | sed 's/^ *arg-set="\(.*\)"$/\1/' >>"$e2e_short/xmlargs"
+    [ "$(wc -l <"$e2e_short/xmlargs")" -ge 6 ] || fail "boxcity.xml offers too few settings"
+    while read -r -a arg; do
+        hack "$hack" -window "${arg[@]}" || fail "status $? for '${arg[*]}' from boxcity.xml"
+    done <"$e2e_short/xmlargs"
     hack "$hack" -help || fail "status $? for -help"
     grep -q '^usage: boxcity ' "$out" || fail "-help prints no usage"
     [ -e "$record" ] && fail "-help started boxcity"
