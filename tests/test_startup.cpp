@@ -378,6 +378,7 @@ TEST_F(Startup, FrameSettingsChooseTheModeAndThePacing)
          "(1024,768,16|(2880,2160,16|setPictureSize(2880,2160)|drawFrame|SwapBuffers"},
         {"1", nullptr, "0", "1", "GDI Generic", "(1024,768,16|drawFrame|drawFpsOverlay|SwapBuffers"},
         {nullptr, "native", nullptr, nullptr, nullptr, "(2880,2160,16|setPictureSize(2880,2160)|drawGLScene"},
+        {"1", "native", nullptr, nullptr, nullptr, "(2880,2160,16|setPictureSize(2880,2160)|drawFrame"},
         {nullptr, "1920x1080", "30", nullptr, nullptr, "(1440,1080,16|drawFrame|SwapBuffers"},
         {nullptr, nullptr, "5", nullptr, nullptr, "(1024,768,16|drawFrame|SwapBuffers"},
         {"yes", nullptr, nullptr, nullptr, nullptr, "BOXCITY_SCREENSAVER: 'yes' is not 1 (or unset)\n"},
