@@ -9,12 +9,9 @@
 # Usage: e2e_hack.sh SCENARIO HACK XWINDOW [BOXCITY FRAMECOUNT]  (inside an X server)
 #   runs       the environment boxcity gets for -window, -window-id, -root
 #   refusals   bad command lines, missing windows, no display, no boxcity
-#   sharp      the real BOXCITY in a 3840x2160 window, on a server of its own:
-#              with -resolution native the 2880x2160 letterbox holds far
-#              more detail than the software renderer's default 1024x768
-#              stretched; -fps draws its box in the corner
-#   paced      the real BOXCITY in a small window with -max-fps 5: at most
-#              5 frames a second, counted by FRAMECOUNT (a preload library)
+#   sharp      the real BOXCITY in a 3840x2160 window: -resolution native far
+#              sharper than the software renderer's 1024x768, -fps drawn
+#   paced      the real BOXCITY with -max-fps 5 (frames counted by FRAMECOUNT)
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 
@@ -24,15 +21,12 @@ hack=$tree/libexec/xscreensaver/boxcity
 record=$e2e_short/ran
 mkdir -p "$tree/libexec/xscreensaver" "$tree/bin"
 cp "$2" "$hack" || fail "no copy of the hack"
-if [ -n "$real" ]; then
-    ln -s "$(readlink -f "$real")" "$tree/bin/boxcity"
-else
-    cat >"$tree/bin/boxcity" <<'STANDIN'
+cat >"$tree/bin/boxcity" <<'STANDIN'
 #!/bin/sh
 { echo "args $#"; env; } >"$E2E_RECORD"
 STANDIN
-    chmod +x "$tree/bin/boxcity"
-fi
+chmod +x "$tree/bin/boxcity"
+[ -n "$real" ] && ln -sf "$(readlink -f "$real")" "$tree/bin/boxcity"
 out=$e2e_short/out err=$e2e_short/err
 
 e2e_on_fail() {
@@ -73,44 +67,27 @@ expect_refusal() {
     echo "refused ($want): $(cat "$err")"
 }
 
-# How much a picture loses when squeezed to 1024x768 and stretched back, in
-# thousandths of full scale (RMSE): a picture drawn sharp loses its edges, one
-# that was 1024x768 stretched already keeps nearly all.
-detail_lost() {
-    local size
-    size=$(identify -format %wx%h "$1")
-    convert "$1" -resize '1024x768!' -resize "$size!" "$1.back.png" || fail "cannot squeeze $1"
-    compare -metric RMSE "$1" "$1.back.png" null: 2>&1 | sed 's/.*(\([0-9.e-]*\)).*/\1/' |
-        awk '{ printf "%d\n", $1 * 1000 }'
+# Detail a 2880x2160 picture loses squeezed to 1024x768 and stretched back
+# (RMSE, thousandths), and the % of black and of white where -fps draws.
+lost() {
+    convert "$1" -resize '1024x768!' -resize '2880x2160!' "$1.back.png"
+    compare -metric RMSE "$1" "$1.back.png" null: 2>&1 | sed 's/.*(\(.*\))/\1/' | awk '{ print int($1 * 1000) }'
 }
-
-# The percentage of pure black and of pure white pixels where the frame rate
-# is drawn on a 2880x2160 picture (inside its box, bottom left).
 corner() {
-    convert "$1" -crop 180x60+24+2080 +repage -depth 8 -format %c histogram:info:- | awk '
-        { n = $1 + 0; all += n }
-        /#000000 / { black += n }
-        /#FFFFFF / { white += n }
-        END { printf "%d %d\n", 100 * black / all, 100 * white / all }'
+    convert "$1" -crop 180x60+24+2080 -depth 8 -format %c histogram:info:- |
+        awk '{ a += $1 } /#000000 / { b += $1 } /#FFFFFF / { w += $1 } END { print int(100 * b / a), int(100 * w / a) }'
 }
+fps_box() { read -r b w < <(corner "$1"); [ $((b + w)) -ge 95 ] && [ "$b" -ge 10 ] && [ "$w" -ge 10 ]; }
 
-# The frame rate's box is there: black, with white text.
-fps_box() {
-    local black white
-    read -r black white < <(corner "$1")
-    [ $((black + white)) -ge 95 ] && [ "$white" -ge 10 ] && [ "$black" -ge 10 ]
-}
-
-# The real boxcity through the hack in WINDOW, until its picture (the lit box
-# BOX) is there and READY (a command given the picture) holds; the
-# screenshot's box is kept in SHOT.
-real_shot() {   # SHOT BOX READY OPTION...
-    local shot=$1 box=$2 ready=$3 end=$((SECONDS + 120))
-    shift 3
+# The real boxcity in the window with OPTIONS, until the 2880x2160 letterbox
+# is lit and READY holds for it (kept in SHOT).
+real_shot() {   # SHOT READY OPTION...
+    local shot=$1 ready=$2 end=$((SECONDS + 120))
+    shift 2
     "$hack" -window-id "$window" "$@" >"$out" 2>"$err" &
     pid=$!
-    until wait_city_in "$box" "$shot.screen.png" 120 >/dev/null &&
-        convert "$shot.screen.png" -crop "$box" +repage "$shot" && $ready "$shot"; do
+    until wait_city_in 2880x2160+480+0 "$shot.screen.png" 120 && convert "$shot.screen.png" \
+        -crop 2880x2160+480+0 +repage "$shot" && $ready "$shot"; do
         [ "$SECONDS" -lt "$end" ] || fail "no such picture within 120 s"
     done
     kill -TERM "$pid"
@@ -141,16 +118,13 @@ runs)
     expect_ran "${settings[@]}" "SDL_WINDOWID=$window" SDL_VIDEO_FOREIGN_WINDOW_OPENGL=1
     # Every option XScreenSaver's settings may pass from boxcity.xml is taken.
     xml=$(dirname "${BASH_SOURCE[0]}")/../dist/boxcity.xml
-    xmllint --noout "$xml" || fail "boxcity.xml is not well-formed"
-    slider=$(xmllint --xpath 'string(//number/@arg)' "$xml")
-    for value in low high default; do
-        echo "${slider//%/$(xmllint --xpath "string(//number/@$value)" "$xml")}"
-    done >"$e2e_short/xmlargs"
+    for v in low high default; do xmllint --xpath "string(//number/@$v)" "$xml"; done |
+        sed 's/^/--max-fps /' >"$e2e_short/xmlargs" || fail "boxcity.xml is not well-formed"
     xmllint --xpath '//@arg-set' "$xml" | sed 's/^ *arg-set="\(.*\)"$/\1/' >>"$e2e_short/xmlargs"
-    [ "$(wc -l <"$e2e_short/xmlargs")" -ge 6 ] || fail "boxcity.xml offers too few settings"
     while read -r -a arg; do
         hack "$hack" -window "${arg[@]}" || fail "status $? for '${arg[*]}' from boxcity.xml"
     done <"$e2e_short/xmlargs"
+    [ "$(wc -l <"$e2e_short/xmlargs")" -ge 6 ] || fail "boxcity.xml offers too few settings"
     hack "$hack" -help || fail "status $? for -help"
     grep -q '^usage: boxcity ' "$out" || fail "-help prints no usage"
     [ -e "$record" ] && fail "-help started boxcity"
@@ -169,39 +143,31 @@ refusals)
     hack "$hack" -window; expect_refusal 1
     ;;
 sharp)
-    # The software renderer's budget first (no resolution given), then the
-    # display's own pixels asked for, with the frame rate shown: its box
-    # tells the new picture from what the first run left in the window.
-    box=2880x2160+480+0
-    real_shot "$e2e_short/budget.png" "$box" true
-    real_shot "$e2e_short/sharp.png" "$box" fps_box -resolution native -fps
-    budget=$(detail_lost "$e2e_short/budget.png") sharp=$(detail_lost "$e2e_short/sharp.png")
-    # The frame rate's box in the bottom-left corner: black, with white text.
-    read -r black white < <(corner "$e2e_short/sharp.png")
-    read -r blackBudget whiteBudget < <(corner "$e2e_short/budget.png")
-    echo "sharp: detail lost when squeezed: native $sharp, budget $budget (x1000 RMSE);" \
-         "corner % black, white: -fps $black $white, without $blackBudget $whiteBudget"
+    # The budget first (no resolution given), then native with -fps, whose
+    # box tells the new picture from what the first run left in the window.
+    real_shot "$e2e_short/budget.png" true
+    real_shot "$e2e_short/sharp.png" fps_box -resolution native -fps
+    budget=$(lost "$e2e_short/budget.png") sharp=$(lost "$e2e_short/sharp.png")
+    echo "sharp: detail lost squeezed: native $sharp, budget $budget (RMSE x1000);" \
+         "corner % black, white: -fps $(corner "$e2e_short/sharp.png"), without $(corner "$e2e_short/budget.png")"
     [ -n "${E2E_KEEP:-}" ] && cp "$e2e_short"/*.png "$E2E_KEEP/"
     [ "$sharp" -gt $((budget * 2)) ] || fail "the native picture is not sharper than the budget's"
     fps_box "$e2e_short/budget.png" && fail "a frame-rate box without -fps"
     ;;
 paced)
-    preload=$(e2e_preload_link "$framecount" framecount.so)
     frames=$e2e_short/frames
-    BOXCITY_FRAME_FILE=$frames LD_PRELOAD=$preload "$hack" -window-id "$window" -max-fps 5 \
-        >"$out" 2>"$err" &
+    BOXCITY_FRAME_FILE=$frames LD_PRELOAD=$(e2e_preload_link "$framecount" fc.so) \
+        "$hack" -window-id "$window" -max-fps 5 >"$out" 2>"$err" &
     pid=$!
     wait_until 60 "no frame drawn" test -s "$frames"
     sleep 1
-    n0=$(tr -dc 0-9 <"$frames") t0=$(date +%s.%N)
-    sleep 6
-    n1=$(tr -dc 0-9 <"$frames") t1=$(date +%s.%N)
-    rate=$(awk -v n=$((n1 - n0)) -v a="$t0" -v b="$t1" 'BEGIN { printf "%.2f", n / (b - a) }')
-    echo "paced: $((n1 - n0)) frames in $(awk -v a="$t0" -v b="$t1" 'BEGIN { print b - a }') s: $rate a second"
+    n0=$(tr -dc 0-9 <"$frames") t0=$(date +%s.%N) && sleep 6
+    rate=$(awk -v n=$(($(tr -dc 0-9 <"$frames") - n0)) -v a="$t0" -v b="$(date +%s.%N)" \
+        'BEGIN { printf "%.2f", n / (b - a) }')
+    echo "paced: $rate frames a second"
+    awk -v r="$rate" 'BEGIN { exit !(r <= 5.2 && r >= 2) }' || fail "$rate frames a second, limit 5"
     kill -TERM "$pid"
     wait_exit 30
-    [ "$status" -eq 0 ] || fail "status $status"
-    awk -v r="$rate" 'BEGIN { exit !(r <= 5.2 && r >= 2) }' || fail "$rate frames a second, limit 5"
     ;;
 *)
     echo "unknown scenario: $scenario"
