@@ -16,8 +16,9 @@ bool lentWindowSize(int &w, int &h)
         return false;
     char *end;
     const unsigned long long id = std::strtoull(text, &end, 0);
+    const HWND window = (HWND)(UINT_PTR)id;
     RECT area;
-    if (*end || id == 0 || !IsWindow((HWND)(UINT_PTR)id) || !GetClientRect((HWND)(UINT_PTR)id, &area))
+    if (*end || id == 0 || !IsWindow(window) || !GetClientRect(window, &area))
         return false;
     w = (int)(area.right - area.left);
     h = (int)(area.bottom - area.top);

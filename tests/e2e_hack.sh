@@ -71,13 +71,17 @@ expect_refusal() {
 # (RMSE, thousandths), and the % of black and of white where -fps draws.
 lost() {
     convert "$1" -resize '1024x768!' -resize '2880x2160!' "$1.back.png"
-    compare -metric RMSE "$1" "$1.back.png" null: 2>&1 | sed 's/.*(\(.*\))/\1/' | awk '{ print int($1 * 1000) }'
+    compare -metric RMSE "$1" "$1.back.png" null: 2>&1 | sed 's/.*(\(.*\))/\1/' |
+        awk '{ print int($1 * 1000) }'
 }
 corner() {
-    convert "$1" -crop 180x60+24+2080 -depth 8 -format %c histogram:info:- |
-        awk '{ a += $1 } /#000000 / { b += $1 } /#FFFFFF / { w += $1 } END { print int(100 * b / a), int(100 * w / a) }'
+    convert "$1" -crop 180x60+24+2080 -depth 8 -format %c histogram:info:- | awk '{ a += $1 }
+        /#000000 / { b += $1 } /#FFFFFF / { w += $1 } END { print int(100 * b / a), int(100 * w / a) }'
 }
-fps_box() { read -r b w < <(corner "$1"); [ $((b + w)) -ge 95 ] && [ "$b" -ge 10 ] && [ "$w" -ge 10 ]; }
+fps_box() {
+    read -r b w < <(corner "$1")
+    [ $((b + w)) -ge 95 ] && [ "$b" -ge 10 ] && [ "$w" -ge 10 ]
+}
 
 # The real boxcity in the window with OPTIONS, until the 2880x2160 letterbox
 # is lit and READY holds for it (kept in SHOT).
@@ -148,8 +152,8 @@ sharp)
     real_shot "$e2e_short/budget.png" true
     real_shot "$e2e_short/sharp.png" fps_box -resolution native -fps
     budget=$(lost "$e2e_short/budget.png") sharp=$(lost "$e2e_short/sharp.png")
-    echo "sharp: detail lost squeezed: native $sharp, budget $budget (RMSE x1000);" \
-         "corner % black, white: -fps $(corner "$e2e_short/sharp.png"), without $(corner "$e2e_short/budget.png")"
+    echo "sharp: detail lost squeezed: native $sharp, budget $budget (RMSE x1000); corner % black," \
+         "white: -fps $(corner "$e2e_short/sharp.png"), not $(corner "$e2e_short/budget.png")"
     [ -n "${E2E_KEEP:-}" ] && cp "$e2e_short"/*.png "$E2E_KEEP/"
     [ "$sharp" -gt $((budget * 2)) ] || fail "the native picture is not sharper than the budget's"
     fps_box "$e2e_short/budget.png" && fail "a frame-rate box without -fps"
