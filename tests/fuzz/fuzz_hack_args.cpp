@@ -2,13 +2,11 @@
 // NUL-separated piece is $XSCREENSAVER_WINDOW (empty: unset), the rest the
 // arguments. Any of them is taken, with a window id in X's range, or refused
 // with status 1 or 2 and one line that quotes an option as given; getopt's
-// global state never carries one parse into the next. A frame setting taken
-// is one the program it is handed to takes as well.
+// global state never carries one parse into the next.
 #include <cstring>
 
 #include "a_hack_args.h"
 #include "fuzz_argv.h"
-#include "settings.h"
 
 // The window id counts only for a foreign window: "-window-id 5 -window"
 // leaves 5 behind, unused.
@@ -79,23 +77,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     if (first.help)
         back.args.push_back("-help");
-    Resolution resolution;
-    int fps = 0;
-    if (!first.resolution.empty()) {
-        fuzzCheck(parseResolution("r", first.resolution.c_str(), resolution).empty() &&
-                      (resolution.native || (resolution.width >= 1 && resolution.height >= 1 &&
-                                             resolution.width <= RESOLUTION_LIMIT &&
-                                             resolution.height <= RESOLUTION_LIMIT)),
-                  "a resolution taken is one boxcity takes", first.resolution);
+    if (!first.resolution.empty())
         back.args.push_back("--resolution=" + first.resolution);
-    }
-    if (!first.maxFps.empty()) {
-        fuzzCheck(parseMaxFps("f", first.maxFps.c_str(), fps).empty() && fps >= 0 &&
-                      fps <= MAX_FPS_LIMIT,
-                  "a frame limit taken is one boxcity takes", first.maxFps);
-        back.args.push_back("-max-fps");
-        back.args.push_back(first.maxFps);
-    }
+    if (!first.maxFps.empty())
+        back.args.push_back("--max-fps=" + first.maxFps);
     if (first.showFps)
         back.args.push_back("-fps");
     back.build();
