@@ -71,6 +71,15 @@ static std::string boxcityPath()
     return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
 }
 
+// A setting for boxcity; one not given is not inherited either.
+static void handOver(const char *name, const std::string &value)
+{
+    if (value.empty())
+        unsetenv(name);
+    else
+        setenv(name, value.c_str(), 1);
+}
+
 int main(int argc, char *argv[])
 {
     HackOptions opts;
@@ -82,7 +91,10 @@ int main(int argc, char *argv[])
     if (opts.help) {
         std::printf("%s\n\nThe boxcity animation as a screensaver: -root draws on the window in\n"
                     "XSCREENSAVER_WINDOW, -window-id ID on window ID, -window in a window of\n"
-                    "its own. Exit status: 2 bad command line, 1 no window to draw on.\n",
+                    "its own. -resolution: native (the default; at most 1024x768 on a\n"
+                    "software renderer) or at most WxH pixels; -max-fps: frames a second\n"
+                    "(1..1000, 0 no limit, default 60); -fps: the frame rate over the picture.\n"
+                    "Exit status: 2 bad command line, 1 no window to draw on.\n",
                     HACK_USAGE);
         return 0;
     }
@@ -95,9 +107,14 @@ int main(int argc, char *argv[])
     } else {
         unsetenv("SDL_WINDOWID");
     }
-    // A screensaver must not hold the screensaver off, nor run flat out.
+    // A screensaver must not hold the screensaver off, nor run flat out:
+    // boxcity takes the screensaver's defaults, and what was given over them.
     setenv("SDL_VIDEO_ALLOW_SCREENSAVER", "1", 1);
     setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 1);
+    setenv("BOXCITY_SCREENSAVER", "1", 1);
+    handOver("BOXCITY_RESOLUTION", opts.resolution);
+    handOver("BOXCITY_MAX_FPS", opts.maxFps);
+    handOver("BOXCITY_SHOW_FPS", opts.showFps ? "1" : "");
 
     char name[] = "boxcity";
     char *args[] = {name, nullptr};

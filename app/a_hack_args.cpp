@@ -1,27 +1,34 @@
 // a_hack_args.cpp -- option parsing for the screensaver hack. Daemons pass
 // single-dash long options (-root, -window-id 0x1a00003), people type
 // double-dash ones; getopt_long_only takes both. Options that other hacks
-// accept but that mean nothing here (-fps, -install, -visual NAME) are
-// accepted and ignored, so that a daemon's usual command line never fails.
+// accept but that mean nothing here (-install, -visual NAME) are accepted
+// and ignored, so that a daemon's usual command line never fails.
 #include <getopt.h>
 
 #include <cstring>
 
 #include "a_hack_args.h"
 #include "cmdline.h"
+#include "settings.h"
 
 // ---- constants ----
 
 const char HACK_USAGE[] =
-    "usage: boxcity [-root | -window | -window-id ID] [-fps] [-install] [-visual NAME] [-help]";
+    "usage: boxcity [-root | -window | -window-id ID] [-resolution native|WxH] [-max-fps N]"
+    " [-fps] [-install] [-visual NAME] [-help]";
 
-enum { OPT_ROOT = 1, OPT_WINDOW, OPT_WINDOW_ID, OPT_IGNORED, OPT_HELP };
+enum {
+    OPT_ROOT = 1, OPT_WINDOW, OPT_WINDOW_ID, OPT_RESOLUTION, OPT_MAX_FPS, OPT_FPS, OPT_IGNORED,
+    OPT_HELP
+};
 
 static const struct option LONG_OPTIONS[] = {
     {"root", no_argument, nullptr, OPT_ROOT},
     {"window", no_argument, nullptr, OPT_WINDOW},
     {"window-id", required_argument, nullptr, OPT_WINDOW_ID},
-    {"fps", no_argument, nullptr, OPT_IGNORED},
+    {"resolution", required_argument, nullptr, OPT_RESOLUTION},
+    {"max-fps", required_argument, nullptr, OPT_MAX_FPS},
+    {"fps", no_argument, nullptr, OPT_FPS},
     {"install", no_argument, nullptr, OPT_IGNORED},
     {"visual", required_argument, nullptr, OPT_IGNORED},
     {"help", no_argument, nullptr, OPT_HELP},
@@ -93,6 +100,25 @@ HackParse parseHackArgs(int argc, char **argv, const char *rootWindow, HackOptio
                                   "' is not a window id (decimal or 0x hexadecimal)");
             root = false;
             opts.target = HackTarget::Foreign;
+            break;
+        case OPT_RESOLUTION: {
+            Resolution resolution;
+            const std::string problem = parseResolution("--resolution", optarg, resolution);
+            if (!problem.empty())
+                return bad(2, problem);
+            opts.resolution = optarg;
+            break;
+        }
+        case OPT_MAX_FPS: {
+            int fps = 0;
+            const std::string problem = parseMaxFps("--max-fps", optarg, fps);
+            if (!problem.empty())
+                return bad(2, problem);
+            opts.maxFps = optarg;
+            break;
+        }
+        case OPT_FPS:
+            opts.showFps = true;
             break;
         case OPT_IGNORED:
             break;

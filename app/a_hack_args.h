@@ -13,6 +13,9 @@ enum class HackTarget {
 struct HackOptions {
     HackTarget target = HackTarget::OwnWindow;
     unsigned long window = 0;          // the foreign window's id
+    std::string resolution;            // --resolution as given; empty: the default
+    std::string maxFps;                // --max-fps as given; empty: the default
+    bool showFps = false;              // -fps: the frame rate over the picture
     bool help = false;
 };
 

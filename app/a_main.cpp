@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
+#include "a_frames.h"
 #include "app.h"
 #include "render.h"
 #include "sim.h"
@@ -18,11 +20,9 @@ void Quit(int returnCode)
     exit(returnCode);
 }
 
-// Every start-up failure: one line with SDL's reason, then exit status 1.
-[[noreturn]] static void fail(const char *format)
+// Every start-up failure: one line, then exit status 1.
+[[noreturn]] static void failLine(const char *line)
 {
-    char line[1200];  // SDL's reasons are shorter than 1024
-    snprintf(line, sizeof line, format, SDL_GetError());
     fputs(line, stderr);
 #ifdef _WIN32
     if (failureBox) {
@@ -31,6 +31,14 @@ void Quit(int returnCode)
     }
 #endif
     Quit(1);
+}
+
+// A failure of SDL's: the line with SDL's reason.
+[[noreturn]] static void fail(const char *format)
+{
+    char line[1200];  // SDL's reasons are shorter than 1024
+    snprintf(line, sizeof line, format, SDL_GetError());
+    failLine(line);
 }
 
 // Where no display can be opened, SDL 2 falls back to a driver that draws
@@ -54,7 +62,11 @@ void runCity(void)
 {
     int done = 0;
     SDL_Event event;
+    FrameSettings frames;
 
+    const std::string refused = readFrameSettings(frames);
+    if (!refused.empty())
+        failLine((refused + "\n").c_str());
     if (SDL_Init(SDL_INIT_VIDEO) < 0 || noDisplay())
         fail("Video initialization failed: %s\n");
     const SDL_VideoInfo *videoInfo = SDL_GetVideoInfo();
@@ -66,13 +78,36 @@ void runCity(void)
         videoFlags |= SDL_HWACCEL;
 
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    surface = SDL_SetVideoMode(1024, 768, 16, (Uint32)videoFlags);
+    if (frames.vsync)
+        SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 1);
+    // Sized to its area, the picture is drawn at the pixels it fills; on a
+    // software renderer first within the budget, and larger only once the
+    // context shows a GPU.
+    int width = 1024, height = 768, areaW = 0, areaH = 0;
+    if (frames.sized) {
+        pictureArea(videoInfo->current_w, videoInfo->current_h, areaW, areaH);
+        pictureSize(frames.budgeted ? Resolution{false, 1024, 768} : frames.resolution, areaW,
+                    areaH, width, height);
+    }
+    surface = SDL_SetVideoMode(width, height, 16, (Uint32)videoFlags);
     if (!surface)
         fail("Video mode set failed: %s\n");
+    if (frames.budgeted && !softwareRenderer()) {
+        int fullW, fullH;
+        pictureSize(frames.resolution, areaW, areaH, fullW, fullH);
+        if (fullW != width || fullH != height) {
+            width = fullW;
+            height = fullH;
+            surface = SDL_SetVideoMode(width, height, 16, (Uint32)videoFlags);
+            if (!surface)
+                fail("Video mode set failed: %s\n");
+        }
+    }
     if (SDL_EnableKeyRepeat(100, 30) != 0)
         fail("Setting keyboard repeat failed: %s\n");
 
     watchWindow();
+    setPictureSize(width, height);
     initGL();
     initme();
     SDL_ShowCursor(SDL_DISABLE);
@@ -81,7 +116,18 @@ void runCity(void)
     while (!done && !windowLost()) {
         done = drainEvents(SDL_PollEvent, &event);
         calcme();
-        drawGLScene();
+        if (!frames.paced && !frames.showFps) {
+            drawGLScene();
+            continue;
+        }
+        drawFrame();
+        if (frames.showFps)
+            drawFpsOverlay(width, height);
+        if (frames.paced)
+            waitForFrame(frames.maxFps);
+        else
+            SDL_Delay(6);
+        SDL_GL_SwapBuffers();
     }
     Quit(0);
 }

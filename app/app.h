@@ -10,6 +10,11 @@ extern SDL_Surface *surface;          // the video surface, set at start-up
 // glue calls it on platforms that have one.
 extern "C" int SDL_main(int argc, char *argv[]);
 [[noreturn]] void runCity(void);      // start-up, then the frame loop until a stop
+// A screensaver's defaults for runCity, before the environment's settings
+// (BOXCITY_RESOLUTION, BOXCITY_MAX_FPS): the picture at the display's pixels
+// (at most 1024x768 on a software renderer) and at most 60 frames a second,
+// waiting for the display where the driver can.
+void useSaverDefaults(void);
 [[noreturn]] void Quit(int returnCode);           // shut SDL down and exit
 int HandleEvent(SDL_Event *event);    // 1 for a stop request, else 0
 // The rules the frame loop applies to each event: HandleEvent, unless the

@@ -38,9 +38,10 @@ endif()
 # Start-up: the shell's own sources against stand-ins for SDL and for the
 # other subsystems, so that every failure path can be made to happen.
 add_executable(test_startup ${CMAKE_CURRENT_SOURCE_DIR}/test_startup.cpp
-  ${PROJECT_SOURCE_DIR}/app/a_main.cpp ${PROJECT_SOURCE_DIR}/app/a_events.cpp)
+  ${PROJECT_SOURCE_DIR}/app/a_main.cpp ${PROJECT_SOURCE_DIR}/app/a_events.cpp
+  ${PROJECT_SOURCE_DIR}/app/a_frames.cpp)
 target_include_directories(test_startup PRIVATE
-  ${PROJECT_SOURCE_DIR}/app ${PROJECT_SOURCE_DIR}/render
+  ${PROJECT_SOURCE_DIR}/app ${PROJECT_SOURCE_DIR}/render ${PROJECT_SOURCE_DIR}/cmdline
   ${PROJECT_SOURCE_DIR}/sim ${PROJECT_SOURCE_DIR}/world
   $<TARGET_PROPERTY:PkgConfig::SDL,INTERFACE_INCLUDE_DIRECTORIES>)
 target_compile_options(test_startup PRIVATE

@@ -59,6 +59,14 @@ TEST(HackArgs, AcceptedForms)
     expectForeign(parse({"-window-id", "5", "-root"}, "6"), 6);
     EXPECT_EQ(parse({"-window-id", "5", "-window"}).opts.target, HackTarget::OwnWindow);
     EXPECT_TRUE(parse({"-help"}).opts.help);
+    // The frame settings, handed on as given.
+    Parsed set = parse({"-resolution", "native", "--max-fps=0", "-fps", "-window-id", "5"});
+    expectForeign(set, 5);
+    EXPECT_EQ(set.opts.resolution + " " + set.opts.maxFps, "native 0");
+    EXPECT_TRUE(set.opts.showFps);
+    set = parse({"--resolution", "1920x1080", "-max-fps", "1000"});
+    EXPECT_EQ(set.opts.resolution + " " + set.opts.maxFps, "1920x1080 1000");
+    EXPECT_FALSE(set.opts.showFps);
 }
 
 TEST(HackArgs, BadCommandLineIsStatusTwo)
@@ -69,7 +77,11 @@ TEST(HackArgs, BadCommandLineIsStatusTwo)
              {"-window-id", ""}, {"-window-id", "0"}, {"-window-id", "0x"},
              {"-window-id", "12x"}, {"-window-id", "-5"}, {"-window-id", "+5"},
              {"-window-id", " 5"}, {"-window-id", "0x1g"}, {"-window-id", "4294967296"},
-             {"-window-id", "0x100000000"}, {"-window-id", "99999999999999999999999"}}) {
+             {"-window-id", "0x100000000"}, {"-window-id", "99999999999999999999999"},
+             {"-max-fps"}, {"-max-fps", "-1"}, {"-max-fps", "1001"}, {"-max-fps", "6o"},
+             {"-max-fps", ""}, {"-max-fps", "99999999999999999999"}, {"-resolution", "0x768"},
+             {"-resolution", "1024x"}, {"-resolution", "16385x100"}, {"-resolution", "-4x3"},
+             {"-resolution", "Native"}, {"-resolution"}}) {
         Parsed run = parse(args, "0x42");
         std::string shown;
         for (const char *a : args)

@@ -4,6 +4,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -80,6 +81,63 @@ TEST_F(Snap, PngIsTheFrameTheProgramDraws)
     for (size_t i = 3; i < drawn.size(); i += 4)
         drawn[i] = 255;                            // the PNG has no alpha
     EXPECT_TRUE(pixels == drawn);
+}
+
+// A PNG's RGB pixels; empty when it cannot be read.
+std::vector<unsigned char> readRgb(const fs::path &path, unsigned &width, unsigned &height)
+{
+    png_image png = {};
+    png.version = PNG_IMAGE_VERSION;
+    std::vector<unsigned char> rgb;
+    if (!png_image_begin_read_from_file(&png, path.c_str()))
+        return rgb;
+    png.format = PNG_FORMAT_RGB;
+    rgb.resize(PNG_IMAGE_SIZE(png));
+    width = png.width;
+    height = png.height;
+    if (!png_image_finish_read(&png, nullptr, rgb.data(), 0, nullptr))
+        rgb.clear();
+    return rgb;
+}
+
+// --size draws the same picture with more pixels: halved, 2048x1536 is close
+// to 1024x768, yet holds far more than 1024x768 can (squeezed to that and
+// stretched back it loses its edges, where a stretched 1024x768 loses
+// nothing); another shape letterboxes the picture between black bars.
+TEST_F(Snap, SizeDrawsTheSamePictureSharper)
+{
+    const std::string run = "--seed 42 --frames 600 --png %D/";
+    ASSERT_EQ(snap(run + "a.png").status, 0);
+    ASSERT_EQ(snap(run + "b.png --size 2048x1536").status, 0);
+    ASSERT_EQ(snap(run + "c.png --size 1600x768").status, 0);
+    unsigned w, h, bw, bh, cw, ch;
+    const std::vector<unsigned char> a = readRgb(dir / "a.png", w, h);
+    const std::vector<unsigned char> b = readRgb(dir / "b.png", bw, bh);
+    const std::vector<unsigned char> c = readRgb(dir / "c.png", cw, ch);
+    ASSERT_EQ(bw * 10000 + bh, 20481536u);
+    ASSERT_EQ(cw * 10000 + ch, 16000768u);
+    double close = 0.0, lost = 0.0;
+    for (size_t y = 0; y < 768; y++)
+        for (size_t x = 0; x < 1024 * 3; x++) {
+            // Byte x of row y at 1024x768: one of its four at 2048x1536.
+            const auto at = [&](size_t dy, size_t dx) {
+                return (double)b[(2 * y + dy) * 2048 * 3 + 2 * (x - x % 3) + x % 3 + dx * 3];
+            };
+            const double halved = (at(0, 0) + at(0, 1) + at(1, 0) + at(1, 1)) / 4.0;
+            close += (halved - a[y * 1024 * 3 + x]) * (halved - a[y * 1024 * 3 + x]);
+            for (size_t d : {0u, 1u, 2u, 3u})
+                lost += (at(d / 2, d % 2) - halved) * (at(d / 2, d % 2) - halved);
+        }
+    const double psnr = 10.0 * std::log10(255.0 * 255.0 / (close / (double)a.size()));
+    const double rmse = std::sqrt(lost / (double)b.size()) / 255.0;
+    std::printf("2048x1536 halved vs 1024x768: PSNR %.1f dB; lost squeezed: %.4f\n", psnr, rmse);
+    EXPECT_GE(psnr, 25.0);
+    EXPECT_GE(rmse, 0.03);
+    for (size_t y = 0; y < 768; y++)
+        for (size_t x = 0; x < 1600 * 3; x++) {
+            const bool inside = x >= 288 * 3 && x < (288 + 1024) * 3;
+            ASSERT_EQ(c[y * 1600 * 3 + x], inside ? a[y * 1024 * 3 + x - 288 * 3] : 0) << x;
+        }
 }
 
 // The README's still, made with the command it shows.

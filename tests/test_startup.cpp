@@ -14,11 +14,15 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include <GL/gl.h>
+
+#include "a_frames.h"
 #include "app.h"
 #include "render.h"
 #include "sim.h"
@@ -34,6 +38,8 @@ struct Script {
     bool blitHw = false;
     bool videoMode = true;
     int keyRepeatResult = 0;
+    int desktopW = 0, desktopH = 0;     // 0: not known
+    const char *renderer = "llvmpipe (LLVM 15.0.6, 256 bits)";
     std::vector<std::vector<SDL_Event>> passes;   // events per loop pass
 };
 
@@ -114,6 +120,8 @@ const SDL_VideoInfo *SDL_GetVideoInfo(void)
     sdlError = "video info unavailable";
     videoInfo = SDL_VideoInfo();
     videoInfo.blit_hw = script.blitHw ? 1 : 0;
+    videoInfo.current_w = script.desktopW;
+    videoInfo.current_h = script.desktopH;
     return script.videoInfo ? &videoInfo : nullptr;
 }
 
@@ -166,7 +174,23 @@ void SDL_Quit(void)
 {
     trace("SDL_Quit");
 }
+
+void SDL_Delay(Uint32 ms)
+{
+    trace("SDL_Delay");
+    usleep(ms * 1000);
 }
+void SDL_GL_SwapBuffers(void) { trace("SDL_GL_SwapBuffers"); }
+const GLubyte *glGetString(GLenum name)
+{
+    return name == GL_RENDERER ? (const GLubyte *)script.renderer : nullptr;
+}
+}
+
+void setPictureSize(int width, int height) { trace("setPictureSize(%d,%d)", width, height); }
+void drawFrame(void) { trace("drawFrame"); }
+void drawFpsOverlay(int, int) { trace("drawFpsOverlay"); }
+bool lentWindowSize(int &, int &) { return false; }
 
 // Stand-ins for the renderer, the world and the simulation.
 int initGL(void)
@@ -202,6 +226,9 @@ protected:
         std::remove(tracePath.c_str());
         script = Script();
         unsetenv("SDL_VIDEODRIVER");
+        for (const char *name : {"BOXCITY_SCREENSAVER", "BOXCITY_RESOLUTION", "BOXCITY_MAX_FPS",
+                                 "BOXCITY_SHOW_FPS"})
+            unsetenv(name);
     }
 
     void TearDown() override { std::remove(tracePath.c_str()); }
@@ -234,7 +261,8 @@ protected:
         return "SDL_Init(0x20)\nSDL_VideoDriverName=x11\nSDL_GetVideoInfo\n"
                "SDL_GL_SetAttribute(5,1)\n"
                "SDL_SetVideoMode(1024,768,16," + flagsOf(hwAccel) + ")\n"
-               "SDL_EnableKeyRepeat(100,30)\ninitGL surface=set\ninitme\nSDL_ShowCursor(0)\n";
+               "SDL_EnableKeyRepeat(100,30)\nsetPictureSize(1024,768)\ninitGL surface=set\n"
+               "initme\nSDL_ShowCursor(0)\n";
     }
 };
 
@@ -339,6 +367,71 @@ TEST_F(Startup, StopRequestEndsTheLoopAfterItsFrame)
                             "SDL_PollEvent=4\nSDL_PollEvent=none\ncalcme\ndrawGLScene\n"
                             "SDL_PollEvent=4\nSDL_PollEvent=2\nSDL_PollEvent=none\n"
                             "calcme\ndrawGLScene\nSDL_Quit\n");
+}
+
+// The frame settings from the environment on a 3840x2160 desktop: vsync, the
+// modes, the picture and the calls of each frame; or the one line refused.
+TEST_F(Startup, FrameSettingsChooseTheModeAndThePacing)
+{
+    const struct { const char *env, *renderer, *want; } cases[] = {
+        {"", "llvmpipe", "mode(1024,768) picture(1024,768) drawGLScene drawGLScene"},
+        {"BOXCITY_SCREENSAVER=1", "llvmpipe (LLVM 15)",
+         "vsync mode(1024,768) picture(1024,768) drawFrame swap drawFrame swap"},
+        {"BOXCITY_SCREENSAVER=1", "NVIDIA H100",
+         "vsync mode(1024,768) mode(2880,2160) picture(2880,2160) drawFrame swap drawFrame swap"},
+        {"BOXCITY_SCREENSAVER=1 BOXCITY_MAX_FPS=0 BOXCITY_SHOW_FPS=1", "GDI Generic",
+         "vsync mode(1024,768) picture(1024,768) drawFrame fps swap drawFrame fps swap"},
+        {"BOXCITY_SCREENSAVER=1 BOXCITY_RESOLUTION=native", "llvmpipe",
+         "vsync mode(2880,2160) picture(2880,2160) drawFrame swap drawFrame swap"},
+        {"BOXCITY_RESOLUTION=1920x1080", "llvmpipe",
+         "mode(1440,1080) picture(1440,1080) drawGLScene drawGLScene"},
+        {"BOXCITY_MAX_FPS=1", "llvmpipe",
+         "mode(1024,768) picture(1024,768) drawFrame swap drawFrame delay swap"},
+        {"BOXCITY_SCREENSAVER=yes", "", "BOXCITY_SCREENSAVER: 'yes' is not 1 (or unset)"},
+        {"BOXCITY_RESOLUTION=0x768", "",
+         "BOXCITY_RESOLUTION: '0x768' has no pixels (each side at least 1)"},
+        {"BOXCITY_SCREENSAVER=1 BOXCITY_MAX_FPS=-1", "",
+         "BOXCITY_MAX_FPS: '-1' is not a frame limit (0 for none, or 1..1000)"},
+        {"BOXCITY_SHOW_FPS=on", "", "BOXCITY_SHOW_FPS: 'on' is not 1 (or unset)"},
+    };
+    const char *const shortNames[][2] = {
+        {"SDL_GL_SetAttribute(16,1)", "vsync"}, {"SDL_SetVideoMode(", "mode("},
+        {",16,0xa0000007", ""},
+        {"setPictureSize(", "picture("}, {"drawFpsOverlay", "fps"}, {"SDL_Delay", "delay"},
+        {"SDL_GL_SwapBuffers", "swap"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.env);
+        std::istringstream env(c.env);
+        for (std::string setting; env >> setting;)
+            putenv(strdup(setting.c_str()));
+        script.desktopW = 3840;
+        script.desktopH = 2160;
+        script.renderer = c.renderer;
+        script.passes = {{}, {keyDown(SDLK_ESCAPE)}};
+        if (!*c.renderer) {
+            EXPECT_EXIT(runMain(), ::testing::ExitedWithCode(1), Exact(c.want + std::string("\n")));
+            EXPECT_EQ(traced(), "SDL_Quit\n");
+        } else {
+            EXPECT_EXIT(runMain(), ::testing::ExitedWithCode(0), Exact(""));
+            std::istringstream lines(traced());
+            std::string got;
+            for (std::string line; std::getline(lines, line);) {
+                bool kept = line.rfind("draw", 0) == 0;
+                for (const auto &name : shortNames) {
+                    const size_t at = line.find(name[0]);
+                    if (at != std::string::npos) {
+                        line.replace(at, std::strlen(name[0]), name[1]);
+                        kept = true;
+                    }
+                }
+                // A frame due at 60 a second may or may not have to wait.
+                if (kept && !(line == "delay" && !std::strstr(c.want, "delay")))
+                    got += (got.empty() ? "" : " ") + line;
+            }
+            EXPECT_EQ(got, c.want);
+        }
+        SetUp();
+    }
 }
 
 }  // namespace

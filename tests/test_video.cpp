@@ -247,7 +247,7 @@ TEST_F(Video, OtherOutputsDescribeTheFirstFilmedStep)
 {
     const Outcome alone = snap("--seed 7 --frames 5 --png %D/alone.png --state %D/alone.bin --info");
     ASSERT_EQ(alone.status, 0) << alone.err;
-    const Outcome run = snap("--seed 7 --frames 5 --length 3 --size 16x16 --video %D/v.mp4 "
+    const Outcome run = snap("--seed 7 --frames 5 --length 3 --video %D/v.mp4 "
                              "--png %D/p.png --state %D/s.bin --info");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, alone.out);
@@ -256,7 +256,7 @@ TEST_F(Video, OtherOutputsDescribeTheFirstFilmedStep)
     EXPECT_GE(fs::last_write_time(dir / "p.png"), fs::last_write_time(dir / "v.mp4"));
     EXPECT_GE(fs::last_write_time(dir / "s.bin"), fs::last_write_time(dir / "v.mp4"));
     const Decoded d = decode(dir / "v.mp4");
-    EXPECT_EQ(d.width, 16);
+    EXPECT_EQ(d.width, 1024);
     EXPECT_EQ(d.frames, 3);
     EXPECT_NEAR(d.seconds, 3.0 / 60.0, 1e-6);
 }

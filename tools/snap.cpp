@@ -8,12 +8,14 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <string>
 #include <vector>
 
 #include "offscreen.h"
 #include "render.h"
+#include "settings.h"
 #include "sim.h"
 #include "snap_args.h"
 #include "snap_out.h"
@@ -23,6 +25,13 @@
 
 static const int SNAP_W = 1024;
 static const int SNAP_H = 768;
+
+// The output's size, and the 4:3 picture drawn inside it (the same unless
+// --size has another shape; then it is centred between black bars).
+struct Frame {
+    int width, height;
+    int pictureW, pictureH;
+};
 
 static int fail(const std::string &problem)
 {
@@ -88,21 +97,43 @@ private:
     int shown = 0;
 };
 
+// Draws the current step into out (RGBA, frame.width x frame.height),
+// letterboxed; picture is room for the picture alone where they differ.
+static void drawInto(const Frame &frame, std::vector<unsigned char> &picture, unsigned char *out)
+{
+    drawFrame();
+    if (frame.pictureW == frame.width && frame.pictureH == frame.height) {
+        offscreenRead(out);
+        return;
+    }
+    picture.resize((size_t)frame.pictureW * (size_t)frame.pictureH * 4);
+    offscreenRead(picture.data());
+    for (size_t i = 0; i < (size_t)frame.width * (size_t)frame.height; i++) {
+        out[i * 4] = out[i * 4 + 1] = out[i * 4 + 2] = 0;
+        out[i * 4 + 3] = 255;
+    }
+    const size_t left = (size_t)(frame.width - frame.pictureW) / 2;
+    const size_t top = (size_t)(frame.height - frame.pictureH) / 2;
+    const size_t row = (size_t)frame.pictureW * 4;
+    for (size_t y = 0; y < (size_t)frame.pictureH; y++)
+        std::memcpy(out + ((top + y) * (size_t)frame.width + left) * 4, picture.data() + y * row,
+                    row);
+}
+
 // Films the current step and the length-1 after it, one picture per step.
-static std::string film(const SnapOptions &opts)
+static std::string film(const SnapOptions &opts, const Frame &frame)
 {
     VideoWriter video;
-    const int width = opts.width ? opts.width : SNAP_W;
-    const int height = opts.height ? opts.height : SNAP_H;
-    std::string problem = video.open(opts.video, SNAP_W, SNAP_H, width, height, opts.fps);
+    std::string problem =
+        video.open(opts.video, frame.width, frame.height, frame.width, frame.height, opts.fps);
     if (!problem.empty())
         return problem;
     VideoProgress progress(opts.length);
+    std::vector<unsigned char> picture;
     for (uint64_t k = 0; k < opts.length; k++) {
         if (k > 0)
             calcme();
-        drawFrame();
-        offscreenRead(video.buffer());
+        drawInto(frame, picture, video.buffer());
         problem = video.submit();
         if (!problem.empty())
             return problem;
@@ -170,13 +201,16 @@ int main(int argc, char **argv)
             return fail(unwritable);
     }
     const bool drawing = !opts.png.empty() || !opts.video.empty();
+    Frame frame = {opts.width ? opts.width : SNAP_W, opts.height ? opts.height : SNAP_H, 0, 0};
+    pictureSize(Resolution{}, frame.width, frame.height, frame.pictureW, frame.pictureH);
     if (drawing) {
-        const char *why = offscreenOpen(SNAP_W, SNAP_H);
+        const char *why = offscreenOpen(frame.pictureW, frame.pictureH);
         if (why) {
             offscreenClose();
             return fail(std::string("no OpenGL for ") + (opts.png.empty() ? "--video" : "--png") +
                         ": " + why);
         }
+        setPictureSize(frame.pictureW, frame.pictureH);
         initGL();
     }
 
@@ -185,11 +219,10 @@ int main(int argc, char **argv)
 
     // The still, the state and the summary are of this step; they are kept
     // and written only once the video, which steps on, is complete.
-    std::vector<unsigned char> rgba, image;
+    std::vector<unsigned char> rgba, image, picture;
     if (!opts.png.empty()) {
-        rgba.resize((size_t)SNAP_W * SNAP_H * 4);
-        drawFrame();
-        offscreenRead(rgba.data());
+        rgba.resize((size_t)frame.width * (size_t)frame.height * 4);
+        drawInto(frame, picture, rgba.data());
     }
     if (!opts.state.empty()) {
         image.resize(STATE_IMAGE_BYTES);
@@ -208,7 +241,7 @@ int main(int argc, char **argv)
         std::free(text);
     }
     if (!opts.video.empty()) {
-        const std::string problem = film(opts);
+        const std::string problem = film(opts, frame);
         if (!problem.empty()) {
             offscreenClose();
             return fail(problem);
@@ -219,7 +252,7 @@ int main(int argc, char **argv)
 
     if (!opts.png.empty()) {
         const std::string err = writeAtomically(opts.png, [&](FILE *file) {
-            return writePngRgb(file, rgba.data(), SNAP_W, SNAP_H);
+            return writePngRgb(file, rgba.data(), frame.width, frame.height);
         });
         if (!err.empty())
             return fail(err);

@@ -8,11 +8,11 @@
 
 const char SNAP_USAGE[] =
     "usage: boxcity-snap [--seed N] [--frames N] [--png FILE] [--state FILE] [--info]"
-    " [--video FILE [--length N] [--fps R] [--size WxH]] [--help] [--version]";
+    " [--video FILE [--length N] [--fps R]] [--size WxH] [--help] [--version]";
 
 const char SNAP_HELP[] =
     "usage: boxcity-snap [--seed N] [--frames N] [--png FILE] [--state FILE] [--info]\n"
-    "                    [--video FILE [--length N] [--fps R] [--size WxH]] [--help]\n"
+    "                    [--video FILE [--length N] [--fps R]] [--size WxH] [--help]\n"
     "                    [--version]\n"
     "\n"
     "Generates the city, runs the animation for a number of steps without a display\n"
@@ -22,14 +22,16 @@ const char SNAP_HELP[] =
     "                printed on stderr so that the run can be repeated\n"
     "  --frames N    animation steps after generation (0..18446744073709551615);\n"
     "                0 is the generated world, 1 (default) the first picture shown\n"
-    "  --png FILE    draw that frame at 1024x768 offscreen and write it as a PNG\n"
+    "  --png FILE    draw that frame offscreen (1024x768, or --size) and write it\n"
+    "                as a PNG\n"
     "  --state FILE  write the world-state image (6177044 bytes)\n"
     "  --video FILE  film the animation from that frame on, one picture per step,\n"
     "                each drawn as --png draws it; .mp4 and .mkv (H.264), .webm\n"
     "                (VP9), .webp (animated image, for previews)\n"
     "  --length N    frames of video (1..1000000, default 600)\n"
     "  --fps R       frames per second of playback (1..1000, default 60)\n"
-    "  --size WxH    scale the video to W x H (even, 16..4096; default 1024x768)\n"
+    "  --size WxH    draw --png and --video at W x H (even, 16..4096; default\n"
+    "                1024x768); another shape than 4:3 gets black bars\n"
     "  --info        print the seed, frame, camera, cars per direction and draws\n"
     "                (the default when none of --png, --state, --video is given)\n"
     "  --help        print this text\n"
@@ -138,7 +140,6 @@ std::string parseSnapArgs(int argc, char **argv, SnapOptions &opts)
             videoOnly = arg;
         } else if (!std::strcmp(arg, "--size")) {
             problem = parseSize(value, opts.width, opts.height);
-            videoOnly = arg;
         } else if (value[0] == '\0') {
             problem = std::string(arg) + " needs a value";
         } else if (!std::strcmp(arg, "--png")) {
@@ -153,5 +154,7 @@ std::string parseSnapArgs(int argc, char **argv, SnapOptions &opts)
     }
     if (videoOnly && opts.video.empty())
         return std::string(videoOnly) + " needs --video";
+    if (opts.width && opts.png.empty() && opts.video.empty())
+        return "--size needs --png or --video";
     return "";
 }

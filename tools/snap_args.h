@@ -17,7 +17,7 @@ struct SnapOptions {
     std::string video;                 // empty: no video
     uint64_t length = 600;             // video frames: steps frames .. frames+length-1
     int fps = 60;                      // video playback rate
-    int width = 0, height = 0;         // video size; 0: as drawn
+    int width = 0, height = 0;         // --png and --video size; 0: 1024x768
 };
 
 extern const char SNAP_USAGE[];        // one line, no newline

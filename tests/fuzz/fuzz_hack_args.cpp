@@ -12,7 +12,8 @@
 // leaves 5 behind, unused.
 static bool same(const HackOptions &a, const HackOptions &b)
 {
-    return a.target == b.target && a.help == b.help &&
+    return a.target == b.target && a.help == b.help && a.resolution == b.resolution &&
+           a.maxFps == b.maxFps && a.showFps == b.showFps &&
            (a.target != HackTarget::Foreign || a.window == b.window);
 }
 
@@ -76,6 +77,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     if (first.help)
         back.args.push_back("-help");
+    if (!first.resolution.empty())
+        back.args.push_back("--resolution=" + first.resolution);
+    if (!first.maxFps.empty())
+        back.args.push_back("--max-fps=" + first.maxFps);
+    if (first.showFps)
+        back.args.push_back("-fps");
     back.build();
     HackOptions read;
     const HackParse r = parseHackArgs(back.argc(), back.argv.data(), nullptr, read);

@@ -38,9 +38,9 @@ static std::vector<std::string> written(const SnapOptions &o)
         add("--video", o.video);
         add("--length", std::to_string(o.length));
         add("--fps", std::to_string(o.fps));
-        if (o.width)
-            add("--size", std::to_string(o.width) + "x" + std::to_string(o.height));
     }
+    if (o.width)
+        add("--size", std::to_string(o.width) + "x" + std::to_string(o.height));
     return a;
 }
 
@@ -68,8 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                        o.height >= 16 && o.height <= 4096 && o.height % 2 == 0;
     fuzzCheck((o.width == 0 && o.height == 0) || sized, "--size even, 16..4096",
               std::to_string(o.width) + "x" + std::to_string(o.height));
-    fuzzCheck(!o.video.empty() || (o.length == 600 && o.fps == 60 && o.width == 0),
-              "video settings only with --video", "");
+    fuzzCheck(!o.video.empty() || (o.length == 600 && o.fps == 60), "video only with --video", "");
+    fuzzCheck(!o.width || !o.png.empty() || !o.video.empty(), "--size only with a picture", "");
 
     FuzzArgv back("boxcity-snap", nullptr, 0);
     back.args = written(o);
