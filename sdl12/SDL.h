@@ -183,9 +183,9 @@ struct SDL_VideoInfo {
     Uint32 UnusedBits3 : 16;
     Uint32 video_mem;
     SDL_PixelFormat *vfmt;    // the desktop's pixel format
-    // The desktop's size; in a lent window (SDL_WINDOWID) that window's, and
-    // after SDL12_CoverEveryDisplay(1) the display with the largest 4:3
-    // picture's: the area a full-screen picture fills at most.
+    // The desktop's size; after SDL12_CoverEveryDisplay(1) that of the
+    // display with the largest 4:3 picture: the area a full-screen picture
+    // fills at most.
     int current_w;
     int current_h;
 };

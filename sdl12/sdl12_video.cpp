@@ -280,11 +280,10 @@ static void letGoLentWindow(void)
 #endif
 }
 
-// The window SDL_WINDOWID names, or 0 with the reason in SDL's error; its
-// size in *w x *h where asked and known. On X an id of no window is caught
-// here: SDL would hand Xlib's error to its default handler, which prints
-// several lines and ends the process.
-static uintptr_t lentWindowId(const char *text, int *w = nullptr, int *h = nullptr)
+// The window SDL_WINDOWID names, or 0 with the reason in SDL's error. On X
+// an id of no window is caught here: SDL would hand Xlib's error to its
+// default handler, which prints several lines and ends the process.
+static uintptr_t lentWindowId(const char *text)
 {
     char *end;
     unsigned long long id = SDL_strtoull(text, &end, 0);
@@ -296,11 +295,6 @@ static uintptr_t lentWindowId(const char *text, int *w = nullptr, int *h = nullp
     if (!IsWindow((HWND)(uintptr_t)id)) {
         ::SDL_SetError("no such window");
         return 0;
-    }
-    RECT area;
-    if (w && GetClientRect((HWND)(uintptr_t)id, &area)) {
-        *w = area.right - area.left;
-        *h = area.bottom - area.top;
     }
 #else
     const char *driver = SDL_GetCurrentVideoDriver();
@@ -318,10 +312,6 @@ static uintptr_t lentWindowId(const char *text, int *w = nullptr, int *h = nullp
         if (attributes.c_class == InputOnly) {
             ::SDL_SetError("an input-only window, which nothing can be drawn into");
             return 0;
-        }
-        if (w) {
-            *w = attributes.width;
-            *h = attributes.height;
         }
     }
 #endif
@@ -425,14 +415,9 @@ const SDL_VideoInfo *SDL_GetVideoInfo(void)
     videoInfo.vfmt = &desktopFormat;
     videoInfo.current_w = desktop.w;
     videoInfo.current_h = desktop.h;
-    // What a full-screen mode would fill: the lent window, or every display.
-    const char *lentId = SDL_getenv("SDL_WINDOWID");
-    int w = 0, h = 0;
-    if (lentId && *lentId ? lentWindowId(lentId, &w, &h) && w > 0 && h > 0
-                          : sdl12EveryDisplay && sdl12LargestDisplay(&w, &h)) {
-        videoInfo.current_w = w;
-        videoInfo.current_h = h;
-    }
+    // Every display covered: the largest picture is the one to draw sharp.
+    if (sdl12EveryDisplay && !SDL_getenv("SDL_WINDOWID"))
+        sdl12LargestDisplay(&videoInfo.current_w, &videoInfo.current_h);
     return &videoInfo;
 }
 
