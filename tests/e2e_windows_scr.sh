@@ -11,10 +11,11 @@
 #   SETUP   boxcity-VERSION-setup.exe
 #   HELPER  win_parent_window.exe (a window to preview into)
 #   SCENARIO: install saver-mouse saver-key configure bad-option preview
-#   power-settings bad-settings (all, in that order, when none is named); on
-#   the two-monitor server of
-#   xorg_two_run.sh: monitors-key monitors-mouse; on an X server without GLX:
-#   no-gl
+#   power-settings bad-settings (all, in that order, when none is named);
+#   pacing (with the shell's frame limit); on the two-monitor server of
+#   xorg_two_run.sh: monitors-key monitors-mouse, and sharp (with the shell's
+#   picture size) best with monitors of different sizes; on an X server
+#   without GLX: no-gl
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_wine.sh"
@@ -287,13 +288,12 @@ scenario_preview() {
 # the shell (handed.txt), until KEY. Window creation shows the trace working.
 relay_run() {
     local call state
-    wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /f \
-        /d 'kernel32.SetThreadExecutionState;msvcrt._putenv_s;user32.CreateWindowExW' >/dev/null 2>&1
+    relay 'kernel32.SetThreadExecutionState;msvcrt._putenv_s;user32.CreateWindowExW'
     channels=,+relay program=$1 start "${@:3}"
     wait_city
     xdotool key "$2" 2>/dev/null
     expect_status 0 30
-    wine reg delete 'HKCU\Software\Wine\Debug' /v RelayInclude /f >/dev/null 2>&1
+    relay
     grep -q 'CreateWindowExW(' "$work/wine.log" || fail "no relay trace"
     : >"$work/states.txt"
     while read -r call; do
@@ -302,6 +302,16 @@ relay_run() {
     done < <(grep -o 'Call [A-Za-z0-9]*\.SetThreadExecutionState([0-9a-fA-F]*' "$work/wine.log")
     grep -o '_putenv_s([^)]*)' "$work/wine.log" |
         sed -n 's/^[^"]*"\(BOXCITY_[^"]*\)"[^"]*"\([^"]*\)".*/\1=\2/p' >"$work/handed.txt"
+}
+
+# The calls the relay trace shows (RelayInclude: Wine's list, "dll.name;..."),
+# or with no argument all of them again.
+relay() {
+    if [ $# -gt 0 ]; then
+        wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d "$1" /f >/dev/null 2>&1
+    else
+        wine reg delete 'HKCU\Software\Wine\Debug' /v RelayInclude /f >/dev/null 2>&1
+    fi
 }
 
 # Stored settings reach the shell, each unless the environment names one;
@@ -329,6 +339,48 @@ scenario_bad-settings() {
     wine reg add "$settings_key" /v resolution /t REG_SZ /d 0x0 /f >/dev/null 2>&1
     relay_run "$scr" space /s
     [ ! -s "$work/handed.txt" ] || fail "handed over: $(paste -sd ' ' "$work/handed.txt")"
+}
+
+# A stored frame limit of 1 holds: Wine's count of buffer swaps over the run
+# (its first and last frames' gap is one period short of the count).
+scenario_pacing() {
+    local total
+    wine reg delete "$settings_key" /f >/dev/null 2>&1
+    wine reg add "$settings_key" /v max-fps /t REG_DWORD /d 1 /f >/dev/null 2>&1
+    channels=,+fps start /s
+    wait_city
+    sleep 12
+    xdotool key space 2>/dev/null
+    expect_status 0 30
+    total=$(grep -o 'total [0-9.]*fps' "$work/wine.log" | tail -n 1 | tr -dc '0-9.')
+    [ -n "$total" ] || fail "no frame rate traced"
+    awk -v t="$total" 'BEGIN { exit !(t > 0 && t <= 1.15) }' || fail "$total frames a second"
+}
+
+# Sharp on every monitor (on two of different sizes): with resolution native
+# the picture is drawn once, at the size of the largest monitor's letterbox
+# (the viewport, in a relay trace), and shown on both.
+scenario_sharp() {
+    local desktop='#ff00ff' monitor w h units best=0 want drawn
+    for monitor in $XORG_TWO_MONITORS; do
+        w=${monitor%%x*} h=${monitor#*x} h=${h%%+*}
+        units=$((w / 4 < h / 3 ? w / 4 : h / 3))
+        [ "$units" -gt "$best" ] && best=$units
+    done
+    want=$((best * 4))x$((best * 3))
+    wine reg delete "$settings_key" /f >/dev/null 2>&1
+    wine reg add "$settings_key" /v resolution /t REG_SZ /d native /f >/dev/null 2>&1
+    relay opengl32.glViewport
+    xsetroot -solid "$desktop" || fail "could not paint the desktop"
+    channels=,+relay start /s
+    wait_monitors "$desktop" "$work/monitors.png" 120
+    xdotool key space 2>/dev/null
+    expect_status 0 30
+    relay
+    drawn=$(grep -o 'glViewport(0*,0*,[0-9a-fA-F]*,[0-9a-fA-F]*' "$work/wine.log" | tail -n 1)
+    drawn=${drawn#*,*,}
+    [ -n "$drawn" ] && drawn=$(printf '%dx%d' "0x${drawn%,*}" "0x${drawn#*,}")
+    [ "$drawn" = "$want" ] || fail "drawn at '$drawn', not $want"
 }
 
 # Every monitor covered (the desktop painted a colour first: it must show
