@@ -203,7 +203,8 @@ setting() {
 # The Screen Saver settings start it with /c (here with a window handle, as
 # Windows sends it) or with nothing: the dialog either way. Values typed in
 # and OK are stored; the next dialog shows them (OK stores them unchanged);
-# Escape stores nothing.
+# a bad value typed in is named in a box and the dialog stays, for Escape,
+# which stores nothing.
 scenario_configure() {
     wine reg delete "$settings_key" /f >/dev/null 2>&1
     local keys=(ctrl+a 8 0 0 x 6 0 0 Tab 3 0 Return) args
@@ -215,11 +216,22 @@ scenario_configure() {
         case $args in
             /c:*) xdotool key --window "$named" --delay 100 "${keys[@]}" 2>/dev/null ;;
             "") xdotool key --window "$named" Return 2>/dev/null ;;
-            *) xdotool key --window "$named" ctrl+a 1 Escape 2>/dev/null ;;
+            *) xdotool key --window "$named" ctrl+a 1 Return 2>/dev/null
+               wait_log "Resolution: '1' is not a resolution"
+               xdotool key Return sleep 1 key Escape 2>/dev/null ;;
         esac
         expect_status 0 30
         [ "$(setting resolution)" = "REG_SZ 800x600" ] && [ "$(setting max-fps)" = "REG_DWORD 0x1e" ] ||
             fail "'$args': stored $(setting resolution), $(setting max-fps)"
+    done
+}
+
+# TEXT in wine.log (a message box's, with +msgbox) within 30 s.
+wait_log() {
+    local end=$((SECONDS + 30))
+    until grep -qF "$1" "$work/wine.log"; do
+        [ "$SECONDS" -lt "$end" ] || fail "no '$1' in wine.log"
+        sleep 0.3
     done
 }
 
