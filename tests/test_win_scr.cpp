@@ -4,7 +4,6 @@
 // screensaver.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -86,67 +85,25 @@ TEST(ScrArgs, MalformedNamesTheProblem)
               "unexpected argument 'now' (expected /s, /p HWND or /c)");
 }
 
-StoredValue stored(unsigned long type, std::string bytes)
-{
-    StoredValue v;
-    v.found = true;
-    v.type = type;
-    v.bytes = bytes;
-    return v;
-}
-
 // Whatever the registry holds is a setting or the default (""), never more.
 TEST(ScrSettings, StoredValuesTakenOrIgnored)
 {
-    const std::string sz = std::string("1024x768") + '\0';
+    const std::string dword5("\x05\0\0\0", 4), dword1001("\xe9\x03\0\0", 4);
     const struct { StoredValue value; const char *resolution, *maxFps; } cases[] = {
         {StoredValue(), "", ""},
-        {stored(SCR_REG_SZ, "native"), "native", ""},
-        {stored(SCR_REG_SZ, sz), "1024x768", ""},
-        {stored(SCR_REG_SZ, "01280x0960"), "1280x960", ""},
-        {stored(SCR_REG_SZ, std::string("native\0x", 8)), "", ""},
-        {stored(SCR_REG_SZ, "0x0"), "", ""},
-        {stored(SCR_REG_SZ, "99999x768"), "", ""},
-        {stored(SCR_REG_SZ, ""), "", ""},
-        {stored(2 /* REG_EXPAND_SZ */, "native"), "", ""},
-        {stored(SCR_REG_DWORD, std::string("\x05\0\0\0", 4)), "", "5"},
-        {stored(SCR_REG_DWORD, std::string("\0\0\0\0", 4)), "", "0"},
-        {stored(SCR_REG_DWORD, std::string("\xe8\x03\0\0", 4)), "", "1000"},
-        {stored(SCR_REG_DWORD, std::string("\xe9\x03\0\0", 4)), "", ""},
-        {stored(SCR_REG_DWORD, "\xff\xff\xff\xff"), "", ""},
-        {stored(SCR_REG_DWORD, "\x05"), "", ""},
-        {stored(11 /* REG_QWORD */, std::string("\x05\0\0\0\0\0\0\0", 8)), "", ""},
-        {stored(SCR_REG_SZ, "60"), "", ""},
-        {stored(0, ""), "", ""},
+        {StoredValue{true, SCR_REG_SZ, std::string("01280x0960\0", 11)}, "1280x960", ""},
+        {StoredValue{true, SCR_REG_SZ, std::string("native\0x", 8)}, "", ""},
+        {StoredValue{true, SCR_REG_SZ, "0x0"}, "", ""},
+        {StoredValue{true, 2 /* REG_EXPAND_SZ */, "native"}, "", ""},
+        {StoredValue{true, SCR_REG_DWORD, dword5}, "", "5"},
+        {StoredValue{true, SCR_REG_DWORD, dword1001}, "", ""},
+        {StoredValue{true, SCR_REG_DWORD, "\x05"}, "", ""},
+        {StoredValue{true, SCR_REG_SZ, "5"}, "", ""},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(storedResolution(c.value), c.resolution) << c.value.type << " '" << c.value.bytes << "'";
         EXPECT_EQ(storedMaxFps(c.value), c.maxFps) << c.value.type << " '" << c.value.bytes << "'";
     }
-}
-
-TEST(ScrSettings, EnvironmentCheckedUpFront)
-{
-    const struct { const char *resolution, *maxFps, *problem; } cases[] = {
-        {nullptr, nullptr, ""},
-        {"native", "0", ""},
-        {"", "", ""},
-        {"800x600", "1000", ""},
-        {"big", nullptr, "BOXCITY_RESOLUTION: 'big' is not a resolution"},
-        {"0x768", "5", "BOXCITY_RESOLUTION: '0x768' has no pixels"},
-        {nullptr, "-5", "BOXCITY_MAX_FPS: '-5' is not a frame limit"},
-        {"native", "1001", "BOXCITY_MAX_FPS: '1001' is not a frame limit"},
-    };
-    for (const auto &c : cases) {
-        for (auto [name, value] : {std::pair{"BOXCITY_RESOLUTION", c.resolution},
-                                   std::pair{"BOXCITY_MAX_FPS", c.maxFps}})
-            value ? setenv(name, value, 1) : unsetenv(name);
-        std::string problem = environmentSettingsProblem();
-        EXPECT_EQ(problem.substr(0, std::strlen(c.problem)), c.problem) << problem;
-        EXPECT_EQ(problem.empty(), !*c.problem) << problem;
-    }
-    unsetenv("BOXCITY_RESOLUTION");
-    unsetenv("BOXCITY_MAX_FPS");
 }
 
 // A motion event moves by (dx, dy) and reports a position clamped to the

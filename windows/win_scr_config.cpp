@@ -12,7 +12,7 @@
 
 // ---- constants ----
 
-static const char TITLE[] = "Box City settings";
+static const char TITLE[] = "boxcity";        // the boxes', as the program's others
 // Shown when nothing is stored: the shell's own screensaver defaults.
 static const char DEFAULT_RESOLUTION[] = "native";
 static const char DEFAULT_MAX_FPS[] = "60";
