@@ -183,7 +183,10 @@ struct SDL_VideoInfo {
     Uint32 UnusedBits3 : 16;
     Uint32 video_mem;
     SDL_PixelFormat *vfmt;    // the desktop's pixel format
-    int current_w;            // the desktop's size
+    // The desktop's size; after SDL12_CoverEveryDisplay(1) that of the
+    // display with the largest 4:3 picture: the area a full-screen picture
+    // fills at most.
+    int current_w;
     int current_h;
 };
 
@@ -254,6 +257,8 @@ void SDL_GL_SwapBuffers(void);
 // full-screen mode covers every display with a window of its own, each
 // showing the one picture letterboxed to its shape (or black where it cannot
 // show it). For a screensaver; a program keeps its one window on the primary.
+// A mode the size of the largest display's picture (SDL_GetVideoInfo) is
+// sharp there and scaled down on the others.
 void SDL12_CoverEveryDisplay(int on);
 
 } // namespace sdl12

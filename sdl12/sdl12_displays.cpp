@@ -99,6 +99,23 @@ void sdl12ShowOnOtherDisplays(SDL_GLContext context, void (*show)(SDL_Window *wi
     SDL_GL_MakeCurrent(sdl12Window, context);
 }
 
+bool sdl12LargestDisplay(int *w, int *h)
+{
+    int best = -1;
+    for (int d = 0; d < SDL_GetNumVideoDisplays(); d++) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDesktopDisplayMode(d, &mode) != 0)
+            continue;
+        int units = mode.w / 4 < mode.h / 3 ? mode.w / 4 : mode.h / 3;  // whole 4:3 steps
+        if (units > best) {
+            best = units;
+            *w = mode.w;
+            *h = mode.h;
+        }
+    }
+    return best >= 0;
+}
+
 void sdl12CloseOtherDisplays(void)
 {
     for (int i = 0; i < otherCount; i++)

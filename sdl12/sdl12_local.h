@@ -33,3 +33,6 @@ void sdl12OpenOtherDisplays(SDL_GLContext context, bool canCopy);
 // show draws the picture into the window the context is current on.
 void sdl12ShowOnOtherDisplays(SDL_GLContext context, void (*show)(SDL_Window *window));
 void sdl12CloseOtherDisplays(void);
+// The size of the display on which the largest 4:3 picture fits; false
+// where SDL knows no display.
+bool sdl12LargestDisplay(int *w, int *h);

@@ -415,6 +415,9 @@ const SDL_VideoInfo *SDL_GetVideoInfo(void)
     videoInfo.vfmt = &desktopFormat;
     videoInfo.current_w = desktop.w;
     videoInfo.current_h = desktop.h;
+    // Every display covered: the largest picture is the one to draw sharp.
+    if (sdl12EveryDisplay && !SDL_getenv("SDL_WINDOWID"))
+        sdl12LargestDisplay(&videoInfo.current_w, &videoInfo.current_h);
     return &videoInfo;
 }
 

@@ -11,9 +11,9 @@
 #   SETUP   boxcity-VERSION-setup.exe
 #   HELPER  win_parent_window.exe (a window to preview into)
 #   SCENARIO: install saver-mouse saver-key configure bad-option preview
-#   (all, in that order, when none is named); on the two-monitor server of
-#   xorg_two_run.sh: monitors-key monitors-mouse; on an X server without GLX:
-#   no-gl
+#   settings (all, in that order, when none is named); on the two-monitor
+#   server of xorg_two_run.sh: monitors-key monitors-mouse, and sharp (the
+#   second monitor the larger); on an X server without GLX: no-gl
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/e2e_wine.sh"
@@ -24,13 +24,14 @@ source=$(realpath "$(dirname "${BASH_SOURCE[0]}")/..")
 shift 3
 scenarios=("$@")
 [ ${#scenarios[@]} -gt 0 ] ||
-    scenarios=(install saver-mouse saver-key configure bad-option preview)
+    scenarios=(install saver-mouse saver-key configure bad-option preview settings)
 
 E2E_TAG=setup
 work=$e2e_short
 prefix=${E2E_SCR_PREFIX:-$work/prefix}
 drive=$prefix/drive_c
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\boxcity'
+settings_key='HKCU\Software\boxcity'
 failed=0
 
 e2e_on_fail() {
@@ -42,12 +43,12 @@ e2e_on_fail() {
 
 # Started from a folder of its own, where the entry glue's stdout.txt and
 # stderr.txt would land. Wine traces into wine.log the text of each message
-# box and (in channels=+win) each window created.
+# box and (in channels=+win) each window created. program= runs another.
 channels=
 start() {
     rm -rf "$work/run"
     mkdir -p "$work/run"
-    (cd "$work/run" && WINEDEBUG=-all,+msgbox$channels exec wine "$scr" "$@") >"$work/wine.log" 2>&1 &
+    (cd "$work/run" && WINEDEBUG=-all,+msgbox$channels exec wine "${program:-$scr}" "$@") >"$work/wine.log" 2>&1 &
     pid=$!
 }
 
@@ -191,14 +192,33 @@ scenario_saver-key() {
     expect_status 0 30 && expect_no_files
 }
 
-# The settings dialog starts it with /c (here with a window handle, as
-# Windows sends it) or with nothing: a message box either way, ended by OK.
+# One stored setting as reg query shows it: its type and data.
+setting() { wine reg query "$settings_key" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *\(REG_[A-Z]*\) */\1 /p"; }
+
+# The Screen Saver settings start it with /c (here with a window handle, as
+# Windows sends it) or with nothing: the dialog. Typed values and OK are
+# stored; the next dialog shows them (OK stores them unchanged); a bad one is
+# named in a box and the dialog stays, for Escape, which stores nothing.
 scenario_configure() {
-    for args in "/c:65548" ""; do
+    wine reg delete "$settings_key" /f >/dev/null 2>&1
+    local keys=(ctrl+a 8 0 0 x 6 0 0 Tab 3 0 Return) args dialog
+    for args in "/c:65548" "" "/c"; do
         # shellcheck disable=SC2086
         start $args
-        answer_box "boxcity has no settings."
+        wait_named "Box City settings"
+        dialog=$named
+        sleep 1
+        case $args in
+            /c:*) xdotool key --window "$dialog" --delay 100 "${keys[@]}" 2>/dev/null ;;
+            "") xdotool key --window "$dialog" Return 2>/dev/null ;;
+            *) xdotool key --window "$dialog" ctrl+a 1 Return 2>/dev/null
+               answer_box "Resolution: '1' is not a resolution"
+               sleep 1
+               xdotool key --window "$dialog" Escape 2>/dev/null ;;
+        esac
         expect_status 0 30
+        [ "$(setting resolution)" = "REG_SZ 800x600" ] && [ "$(setting max-fps)" = "REG_DWORD 0x1e" ] ||
+            fail "'$args': stored $(setting resolution), $(setting max-fps)"
     done
 }
 
@@ -214,6 +234,9 @@ scenario_bad-option() {
     expect_status 1 30
     grep -qF "window 4026531839 does not exist" "$work/run/stderr.txt" ||
         fail "stderr.txt does not say the window is missing"
+    BOXCITY_MAX_FPS=-5 start /s
+    answer_box "BOXCITY_MAX_FPS: '-5' is not a frame limit"
+    expect_status 2 30
 }
 
 # Drawn into a child window that covers the window the helper made (as Wine
@@ -256,6 +279,58 @@ scenario_preview() {
     wait "$hpid" || fail "helper status $?"
     exec 3>&-
     expect_status 0 30 && expect_no_files
+}
+
+# PROGRAM ARGS under a relay trace until KEY: states.txt gets the calls keeping
+# the display or system on (ES_CONTINUOUS with ES_DISPLAY_REQUIRED or _SYSTEM_),
+# handed.txt the settings handed to the shell; its windows show the trace works.
+relay_run() {
+    local call state debug='HKCU\Software\Wine\Debug'
+    wine reg add "$debug" /v RelayInclude /t REG_SZ /f /d \
+        'kernel32.SetThreadExecutionState;msvcrt._putenv_s;user32.CreateWindowExW;opengl32.glViewport' >/dev/null 2>&1
+    channels=,+relay program=$1 start "${@:3}"
+    wait_city
+    xdotool key "$2" 2>/dev/null
+    expect_status 0 30
+    wine reg delete "$debug" /v RelayInclude /f >/dev/null 2>&1
+    grep -q 'CreateWindowExW(' "$work/wine.log" || fail "no relay trace"
+    : >"$work/states.txt"
+    while read -r call; do
+        state=16#${call#*\(}
+        if (( (state & 0x80000000) && (state & 3) )); then echo "$call" >>"$work/states.txt"; fi
+    done < <(grep -o 'Call [A-Za-z0-9]*\.SetThreadExecutionState([0-9a-fA-F]*' "$work/wine.log")
+    grep -o '_putenv_s([^)]*)' "$work/wine.log" |
+        sed -n 's/^[^"]*"\(BOXCITY_[^"]*\)"[^"]*"\([^"]*\)".*/\1=\2/p' | tr '\n' ' ' >"$work/handed.txt"
+}
+
+# Stored settings reach the shell, each unless the environment names one, and
+# unusable ones (of the wrong type, out of range) do not; Windows may turn the
+# display off all the while, unlike with boxcity.exe (the trace sees that).
+scenario_settings() {
+    wine reg add "$settings_key" /v max-fps /t REG_DWORD /d 5 /f >/dev/null 2>&1
+    wine reg add "$settings_key" /v resolution /t REG_SZ /d 640x480 /f >/dev/null 2>&1
+    BOXCITY_RESOLUTION=800x600 relay_run "$scr" space /s
+    [ ! -s "$work/states.txt" ] || fail "keeps the display on: $(cat "$work/states.txt")"
+    [ "$(cat "$work/handed.txt")" = "BOXCITY_MAX_FPS=5 " ] || fail "handed over: $(cat "$work/handed.txt")"
+    wine reg add "$settings_key" /v max-fps /t REG_DWORD /d 1001 /f >/dev/null 2>&1
+    wine reg add "$settings_key" /v resolution /t REG_DWORD /d 640 /f >/dev/null 2>&1
+    relay_run "$scr" space /s
+    [ ! -s "$work/handed.txt" ] || fail "handed over: $(cat "$work/handed.txt")"
+    relay_run "$(dirname "$scr")/boxcity.exe" Escape
+    [ -s "$work/states.txt" ] || fail "boxcity.exe: no call keeping the display on traced"
+}
+
+# With resolution native, the picture is drawn once at the largest monitor's
+# size (the viewport), to be scaled down on the smaller.
+scenario_sharp() {
+    local want drawn
+    read -r _ want <<<"$XORG_TWO_MONITORS"
+    wine reg add "$settings_key" /v resolution /t REG_SZ /d native /f >/dev/null 2>&1
+    relay_run "$scr" space /s
+    drawn=$(grep -o 'glViewport(0*,0*,[0-9a-fA-F]*,[0-9a-fA-F]*' "$work/wine.log" | tail -n 1)
+    drawn=${drawn#*,*,}
+    [ -n "$drawn" ] && drawn=$(printf '%dx%d' "0x${drawn%,*}" "0x${drawn#*,}")
+    [ "$drawn" = "${want%%+*}" ] || fail "drawn at '$drawn', not ${want%%+*}"
 }
 
 # Every monitor covered (the desktop painted a colour first: it must show

@@ -1,6 +1,7 @@
 // test_win_scr.cpp -- boxcity.scr: every form of command line Windows or a
-// person may use, each malformed one with the problem it names, and the
-// input that ends the running screensaver.
+// person may use, each malformed one with the problem it names, the stored
+// settings it takes or ignores, and the input that ends the running
+// screensaver.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -82,6 +83,27 @@ TEST(ScrArgs, MalformedNamesTheProblem)
     EXPECT_EQ(parse({"/p", "\x1b[2J\r"}).parse.problem, "'\\x1b[2J\\x0d' is not a window handle");
     EXPECT_EQ(parse({"now"}).parse.problem,
               "unexpected argument 'now' (expected /s, /p HWND or /c)");
+}
+
+// Whatever the registry holds is a setting or the default (""), never more.
+TEST(ScrSettings, StoredValuesTakenOrIgnored)
+{
+    const std::string dword5("\x05\0\0\0", 4), dword1001("\xe9\x03\0\0", 4);
+    const struct { StoredValue value; const char *resolution, *maxFps; } cases[] = {
+        {StoredValue(), "", ""},
+        {StoredValue{true, SCR_REG_SZ, std::string("01280x0960\0", 11)}, "1280x960", ""},
+        {StoredValue{true, SCR_REG_SZ, std::string("native\0x", 8)}, "", ""},
+        {StoredValue{true, SCR_REG_SZ, "0x0"}, "", ""},
+        {StoredValue{true, 2 /* REG_EXPAND_SZ */, "native"}, "", ""},
+        {StoredValue{true, SCR_REG_DWORD, dword5}, "", "5"},
+        {StoredValue{true, SCR_REG_DWORD, dword1001}, "", ""},
+        {StoredValue{true, SCR_REG_DWORD, "\x05"}, "", ""},
+        {StoredValue{true, SCR_REG_SZ, "5"}, "", ""},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(storedResolution(c.value), c.resolution) << c.value.type << " '" << c.value.bytes << "'";
+        EXPECT_EQ(storedMaxFps(c.value), c.maxFps) << c.value.type << " '" << c.value.bytes << "'";
+    }
 }
 
 // A motion event moves by (dx, dy) and reports a position clamped to the

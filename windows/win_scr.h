@@ -1,12 +1,24 @@
 // win_scr.h -- boxcity.scr, the Windows screensaver: its command line (what
 // Windows passes a screensaver: run it, preview it in a window, show its
-// settings) and the input that ends it.
+// settings), its stored settings and the input that ends it.
 #pragma once
 
 #include <SDL.h>
 
 #include <cstdint>
 #include <string>
+
+// ---- constants ----
+
+// Where the settings are stored: the current user's registry, under
+// HKEY_CURRENT_USER, as Windows screensavers keep theirs.
+static const char SCR_SETTINGS_KEY[] = "Software\\boxcity";
+static const char SCR_RESOLUTION_VALUE[] = "resolution";   // REG_SZ: native or WxH
+static const char SCR_MAX_FPS_VALUE[] = "max-fps";         // REG_DWORD: 0..1000
+// The registry's type numbers (winnt.h), for the code that runs everywhere.
+static const unsigned long SCR_REG_SZ = 1, SCR_REG_DWORD = 4;
+
+// ---- types ----
 
 // What Windows asks the screensaver to do.
 enum class ScrMode {
@@ -20,6 +32,15 @@ struct ScrOptions {
     uint64_t window = 0;               // /p's window, /c's dialog owner (0: none)
 };
 
+// A value as the registry holds it: its type and its bytes as read.
+struct StoredValue {
+    bool found = false;
+    unsigned long type = 0;
+    std::string bytes;
+};
+
+// ---- globals ----
+
 extern const char SCR_USAGE[];         // one line, no newline
 
 // The outcome of parsing: status 0 with the options filled, or status 2 and
@@ -29,9 +50,21 @@ struct ScrParse {
     std::string problem;
 };
 
+// ---- functions ----
+
 ScrParse parseScrArgs(int argc, char **argv, ScrOptions &opts);
 // A window handle as Windows writes it: decimal, or 0x hexadecimal, not 0.
 bool parseScrWindow(const char *text, uint64_t &window);
+
+// The setting a stored value holds, as the environment hands it to the
+// shell (BOXCITY_RESOLUTION, BOXCITY_MAX_FPS); "" where there is none to
+// use: missing, of another type, or out of range. A bad value is the
+// default, never an error: the screensaver starts unattended.
+std::string storedResolution(const StoredValue &value);
+std::string storedMaxFps(const StoredValue &value);
+// "" unless BOXCITY_RESOLUTION or BOXCITY_MAX_FPS is set to something that
+// is no setting; then the problem in one line, naming the variable.
+std::string environmentSettingsProblem(void);
 
 // The frame loop's event rules (see eventHandler in app.h), 1 to stop.
 // Running: any key, mouse button or mouse movement beyond a few pixels, so

@@ -1,10 +1,10 @@
 // win_scr_main.cpp -- boxcity.scr, the program Windows starts as the
 // screensaver: with /s the city full screen on every monitor until the user
 // comes back, with /p inside the settings dialog's little preview window
-// until that goes away, with /c (or nothing) the settings, of which there are
-// none. Both animations are boxcity's own start-up and frame loop (runCity);
-// only the rules for ending differ. SDL 1.2's entry glue calls SDL_main, as
-// for boxcity.exe.
+// until that goes away, with /c (or nothing) the settings dialog. Both
+// animations are boxcity's own start-up and frame loop (runCity), with the
+// stored settings; only the rules for ending differ. SDL 1.2's entry glue
+// calls SDL_main, as for boxcity.exe.
 #include <windows.h>
 
 #include <cstdio>
@@ -13,12 +13,14 @@
 
 #include "app.h"
 #include "win_scr.h"
+#include "win_scr_config.h"
 
 // ---- constants ----
 
 static const char TITLE[] = "boxcity";
-static const char NO_SETTINGS[] = "boxcity has no settings.";
 static const wchar_t PREVIEW_CLASS[] = L"boxcity-preview";
+// 1 where the shell has the screensavers' defaults (app.h's useSaverDefaults).
+#define SHELL_SAVER_DEFAULTS 0
 
 // ---- functions ----
 
@@ -66,18 +68,33 @@ static int preview(HWND parent)
     runCity();
 }
 
+// No console to print on: the box is what the user sees.
+static int refuse(const std::string &text)
+{
+    fprintf(stderr, "%s\n", text.c_str());
+    MessageBoxA(nullptr, text.c_str(), TITLE, MB_OK | MB_ICONERROR);
+    return 2;
+}
+
 extern "C" int SDL_main(int argc, char *argv[])
 {
     ScrOptions opts;
     ScrParse parse = parseScrArgs(argc, argv, opts);
-    if (parse.status != 0) {
-        // No console to print on: the box is what the user sees.
-        std::string text = "boxcity.scr: " + parse.problem + "\n\n" + SCR_USAGE;
-        fprintf(stderr, "%s\n", text.c_str());
-        MessageBoxA(nullptr, text.c_str(), TITLE, MB_OK | MB_ICONERROR);
-        return parse.status;
-    }
+    if (parse.status != 0)
+        return refuse("boxcity.scr: " + parse.problem + "\n\n" + SCR_USAGE);
     HWND window = (HWND)(UINT_PTR)opts.window;
+    if (opts.mode != ScrMode::Configure) {
+        std::string problem = environmentSettingsProblem();
+        if (!problem.empty())
+            return refuse("boxcity.scr: " + problem);
+        handOverSettings();
+#if SHELL_SAVER_DEFAULTS
+        useSaverDefaults();            // for what is not stored
+#endif
+        // SDL 2 would otherwise keep the display on while its windows are
+        // open: a screensaver must let the power settings turn it off.
+        _putenv_s("SDL_VIDEO_ALLOW_SCREENSAVER", "1");
+    }
     switch (opts.mode) {
     case ScrMode::Saver:
         SDL12_CoverEveryDisplay(1);    // the whole desktop, not the primary display only
@@ -87,11 +104,14 @@ extern "C" int SDL_main(int argc, char *argv[])
         return preview(window);
     case ScrMode::Configure:
     default:
-        // Without a handle, the box belongs to whatever is in front (the
+        // Without a handle, the dialog belongs to whatever is in front (the
         // settings dialog that started us).
         if (!window || !IsWindow(window))
             window = GetForegroundWindow();
-        MessageBoxA(window, NO_SETTINGS, TITLE, MB_OK | MB_ICONINFORMATION);
+        if (!showSettingsDialog(window)) {
+            fprintf(stderr, "Settings failed: no dialog (error %lu)\n", GetLastError());
+            return 1;
+        }
         return 0;
     }
 }
