@@ -19,8 +19,6 @@
 
 static const char TITLE[] = "boxcity";
 static const wchar_t PREVIEW_CLASS[] = L"boxcity-preview";
-// 1 where the shell has the screensavers' defaults (app.h's useSaverDefaults).
-#define SHELL_SAVER_DEFAULTS 0
 
 // ---- functions ----
 
@@ -88,9 +86,7 @@ extern "C" int SDL_main(int argc, char *argv[])
         if (!problem.empty())
             return refuse("boxcity.scr: " + problem);
         handOverSettings();
-#if SHELL_SAVER_DEFAULTS
         useSaverDefaults();            // for what is not stored
-#endif
         // SDL 2 would otherwise keep the display on while its windows are
         // open: a screensaver must let the power settings turn it off.
         _putenv_s("SDL_VIDEO_ALLOW_SCREENSAVER", "1");
