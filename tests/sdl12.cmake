@@ -53,7 +53,7 @@ set_tests_properties(E2E.Sdl12.Storm PROPERTIES TIMEOUT 300)
 # two-monitor server: both monitors show the city, the desktop nowhere.
 find_program(BOXCITY_XORG Xorg)
 if(BOXCITY_XORG)
-  foreach(scenario key mouse black)
+  foreach(scenario key mouse black xautolock)
     add_test(NAME E2E.Sdl12.EveryMonitor.${scenario}
              COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/xorg_two_run.sh
                      bash ${CMAKE_CURRENT_LIST_DIR}/e2e_monitors.sh ${scenario}
@@ -62,5 +62,5 @@ if(BOXCITY_XORG)
   endforeach()
   # One of the two is enough for every everyday run (plain, sanitized, Clang).
   set_tests_properties(E2E.Sdl12.EveryMonitor.mouse E2E.Sdl12.EveryMonitor.black
-                       PROPERTIES LABELS "long;saver")
+                       E2E.Sdl12.EveryMonitor.xautolock PROPERTIES LABELS "long;saver")
 endif()
