@@ -28,10 +28,12 @@ xdotool mousemove $((x2 + 300)) 300   # where the user left the pointer
 [ "$scenario" = black ] &&
     export MESA_EXTENSION_OVERRIDE="-GL_ARB_framebuffer_object -GL_EXT_framebuffer_object"
 if [ "$scenario" = xautolock ]; then
-    xautolock -time 1 -locker "$*; echo \$? >$e2e_short/status" -nocloseout -nocloseerr &
+    # A name of its own, to tell it from the other tests' programs.
+    ln -s "$(readlink -f "$1")" "$e2e_short/saver$$" && shift
+    xautolock -time 1 -locker "$e2e_short/saver$$ $*; echo \$? >$e2e_short/status" -nocloseout -nocloseerr &
     e2e_track $!
-    started() { pid=$(pgrep -n -u "$(id -u)" -x "$(basename "$1")"); }
-    wait_until 90 "xautolock did not start it" started "$1"
+    started() { pid=$(pgrep -n -x "saver$$"); }
+    wait_until 90 "xautolock did not start it" started
 else
     "$@" &
     pid=$!

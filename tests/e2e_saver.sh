@@ -41,7 +41,7 @@ desktop() {   # OUTPUTS
     WAYLAND_DISPLAY=$(basename "$(ls -t "$rt"/wayland-? | head -n 1)")
 }
 windows() { on_desktop swaymsg -t get_tree | grep -c '"app_id": "boxcity-saver"'; }
-started() { pid=$(pgrep -u "${user:-$(id -u)}" -x boxcity-saver) && [ "$(windows)" = 2 ]; }
+started() { pid=$(pgrep -u "${user:-$(id -u)}" -x boxcity-saver) && [ "$pid" -gt 0 ] 2>/dev/null && [ "$(windows)" = 2 ]; }
 ends_with() {   # STATUS-FILE
     wait_until 30 "still running 30 s after the stop" test -s "$1"
     [ "$(cat "$1")" = 0 ] || fail "exit status $(cat "$1"), expected 0"
@@ -67,11 +67,13 @@ on_desktop timeout 10 "$saver" || fail "a second copy: status $?, expected 0"
 on_desktop swaymsg output HEADLESS-2 disable >/dev/null && sleep 2 &&
     on_desktop swaymsg output HEADLESS-2 enable >/dev/null && sleep 2
 [ "$(windows)" = 2 ] || fail "$(windows) windows after a second copy and an output gone and back"
-on_desktop wtype -k space || fail "wtype failed"
+e2e_stop $idle1   # or it starts another one a second after the key
+e2e_stop $idle2
+# The seat has no keyboard until wtype makes one: the key waits until
+# the saver has taken it up.
+on_desktop wtype -s 2000 -k space || fail "wtype failed"
 ends_with "$rt/0"
 pid=
-e2e_stop $idle1   # or it starts another one a second later
-e2e_stop $idle2
 for signal in TERM HUP; do
     on_desktop sh -c "$saver; echo \$? >$rt/$signal" &
     wait_until 60 "not started again" started
