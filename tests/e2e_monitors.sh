@@ -30,7 +30,8 @@ xdotool mousemove $((x2 + 300)) 300   # where the user left the pointer
 if [ "$scenario" = xautolock ]; then
     # A name of its own, to tell it from the other tests' programs.
     ln -s "$(readlink -f "$1")" "$e2e_short/saver$$" && shift
-    xautolock -time 1 -locker "$e2e_short/saver$$ $*; echo \$? >$e2e_short/status" -nocloseout -nocloseerr &
+    xautolock -time 1 -locker "$e2e_short/saver$$ $*; echo \$? >$e2e_short/status" \
+        -nocloseout -nocloseerr &
     e2e_track $!
     started() { pid=$(pgrep -n -x "saver$$"); }
     wait_until 90 "xautolock did not start it" started

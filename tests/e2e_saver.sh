@@ -18,12 +18,17 @@ if [ "$(id -u)" = 0 ]; then
     useradd --system --no-create-home --home-dir "$rt" "$user" || fail "no user to run sway"
     chown "$user:" "$rt" && chmod 711 "$e2e_short"
 fi
-e2e_on_exit() { [ -n "$user" ] && pkill -KILL -u "$user" && sleep 0.3; [ -n "$user" ] && userdel "$user"; }
+e2e_on_exit() {
+    [ -n "$user" ] && pkill -KILL -u "$user" && sleep 0.3
+    [ -n "$user" ] && userdel "$user"
+}
 e2e_on_fail() { tail -n 5 "$rt"/*.log; }
 # The command prefix in run: as the user, in a clean environment.
 as_user() {
-    run=(env -i PATH=/usr/bin:/bin HOME="$rt" XDG_RUNTIME_DIR="$rt" ${WAYLAND_DISPLAY:+WAYLAND_DISPLAY=$WAYLAND_DISPLAY})
-    [ -n "$user" ] && run=(setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups "${run[@]}")
+    run=(env -i PATH=/usr/bin:/bin HOME="$rt" XDG_RUNTIME_DIR="$rt"
+         ${WAYLAND_DISPLAY:+WAYLAND_DISPLAY=$WAYLAND_DISPLAY})
+    [ -n "$user" ] &&
+        run=(setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups "${run[@]}")
 }
 on_desktop() { as_user; "${run[@]}" SWAYSOCK="$SWAYSOCK" "$@"; }
 e2e_shoot() {
@@ -33,15 +38,18 @@ e2e_shoot() {
 export XORG_TWO_MONITORS="1280x1024+0+0 1600x900+1280+0"
 desktop() {   # OUTPUTS
     as_user
-    "${run[@]}" WLR_BACKENDS=headless WLR_HEADLESS_OUTPUTS="$1" WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
-        sway -c /dev/null >"$rt/sway.log" 2>&1 &
+    "${run[@]}" WLR_BACKENDS=headless WLR_HEADLESS_OUTPUTS="$1" WLR_RENDERER=pixman \
+        WLR_LIBINPUT_NO_DEVICES=1 sway -c /dev/null >"$rt/sway.log" 2>&1 &
     e2e_track $!
     wait_until 30 "sway did not start" compgen -G "$rt/sway-ipc.*.$!.sock" >/dev/null
     SWAYSOCK=$(compgen -G "$rt/sway-ipc.*.$!.sock")
     WAYLAND_DISPLAY=$(basename "$(ls -t "$rt"/wayland-? | head -n 1)")
 }
 windows() { on_desktop swaymsg -t get_tree | grep -c '"app_id": "boxcity-saver"'; }
-started() { pid=$(pgrep -u "${user:-$(id -u)}" -x boxcity-saver) && [ "$pid" -gt 0 ] 2>/dev/null && [ "$(windows)" = 2 ]; }
+started() {   # exactly one, with its two windows
+    pid=$(pgrep -u "${user:-$(id -u)}" -x boxcity-saver) && [ "$pid" -gt 0 ] 2>/dev/null &&
+        [ "$(windows)" = 2 ]
+}
 ends_with() {   # STATUS-FILE
     wait_until 30 "still running 30 s after the stop" test -s "$1"
     [ "$(cat "$1")" = 0 ] || fail "exit status $(cat "$1"), expected 0"
@@ -49,10 +57,12 @@ ends_with() {   # STATUS-FILE
 
 desktop 1
 on_desktop swaymsg create_output >/dev/null &&
-    on_desktop swaymsg output HEADLESS-1 pos 0 0 mode 1280x1024, output HEADLESS-2 pos 1280 0 mode 1600x900 scale 2 >/dev/null ||
+    on_desktop swaymsg output HEADLESS-1 pos 0 0 mode 1280x1024, \
+        output HEADLESS-2 pos 1280 0 mode 1600x900 scale 2 >/dev/null ||
     fail "outputs not set up"
 as_user; "${run[@]}" swaybg -c '#ff00ff' >"$rt/swaybg.log" 2>&1 & e2e_track $!
-as_user; "${run[@]}" swayidle -w timeout 1 "($saver; echo \$? >$rt/0) &" timeout 3 "touch $rt/next" >"$rt/idle.log" 2>&1 &
+as_user; "${run[@]}" swayidle -w timeout 1 "($saver; echo \$? >$rt/0) &" timeout 3 "touch $rt/next" \
+    >"$rt/idle.log" 2>&1 &
 idle1=$!
 e2e_track $idle1
 wait_until 60 "swayidle did not start it" started
@@ -85,7 +95,8 @@ desktop 0   # a desktop without a single output
 for display in "" wayland-none "$WAYLAND_DISPLAY"; do
     WAYLAND_DISPLAY=$display on_desktop "$saver" 2>"$rt/err"
     status=$?
-    [ "$status" = 1 ] && [ "$(wc -l <"$rt/err")" = 1 ] && ! pgrep -u "${user:-$(id -u)}" -x boxcity-saver >/dev/null ||
+    [ "$status" = 1 ] && [ "$(wc -l <"$rt/err")" = 1 ] &&
+        ! pgrep -u "${user:-$(id -u)}" -x boxcity-saver >/dev/null ||
         fail "display '$display': status $status, expected 1 and one line: $(cat "$rt/err")"
 done
 echo "ok"
