@@ -22,6 +22,9 @@ int HandleEvent(SDL_Event *event);    // 1 for a stop request, else 0
 extern int (*eventHandler)(SDL_Event *event);
 // Takes every pending event from poll; 1 when any of them asked to stop.
 int drainEvents(int (*poll)(SDL_Event *), SDL_Event *event);
+// A screensaver's rules (a_saver_input.cpp): any key, button or touch, or the
+// pointer moving a few pixels after its first report, is a stop request.
+int saverEvent(SDL_Event *event);
 // From now on, the window vanishing under us is a stop request (X11, Windows).
 void watchWindow(void);
 int windowLost(void);                 // 1 once the window has been taken away

@@ -43,7 +43,9 @@
 #   wait_monitors COLOUR SHOT [SECS]
 #                             on the server of xorg_two_run.sh: screenshots
 #                             until every monitor shows the city letterboxed
-#                             to its shape and no pixel of COLOUR (#RRGGBB)
+#                             to its shape and no pixel of COLOUR (#RRGGBB);
+#                             a script elsewhere sets XORG_TWO_MONITORS and
+#                             redefines e2e_shoot FILE (the screenshot)
 #
 # Scripts run without set -e: each check fails with its own message.
 
@@ -231,12 +233,16 @@ monitor_pixels() {
 # Each monitor: the lit part is exactly the letterboxed picture, more than a
 # fifth of the monitor is lit, the clouds' grey (0.35 of full) shows, and the
 # desktop's COLOUR shows nowhere.
+e2e_shoot() {
+    import -window root "$1"
+}
+
 wait_monitors() {
     local colour=$1 shot=$2 end=$((SECONDS + ${3:-90})) monitor w h want box counts ok report
     colour=$(tr a-f A-F <<<"${colour#\#}")
     while [ "$SECONDS" -lt "$end" ]; do
         alive || fail "ended on its own"
-        import -window root "$shot" 2>/dev/null || { sleep 1; continue; }
+        e2e_shoot "$shot" 2>/dev/null || { sleep 1; continue; }
         ok=1 report=
         for monitor in $XORG_TWO_MONITORS; do
             w=${monitor%%x*} h=${monitor#*x} h=${h%%+*}

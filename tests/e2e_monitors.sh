@@ -7,6 +7,8 @@
 # Usage: e2e_monitors.sh SCENARIO PROGRAM [ARG...]
 #   key     a key pressed with the pointer over the second monitor
 #   mouse   the pointer moved across the second monitor
+#   xautolock  started by xautolock after its shortest wait (a minute), as
+#           the README says; a click on the second monitor ends it
 #   black   a driver without framebuffer objects (Mesa told to hide them):
 #           the second monitor is covered in black, the primary shows the
 #           city; a key ends it
@@ -25,8 +27,18 @@ xsetroot -solid "$desktop" || fail "could not paint the desktop"
 xdotool mousemove $((x2 + 300)) 300   # where the user left the pointer
 [ "$scenario" = black ] &&
     export MESA_EXTENSION_OVERRIDE="-GL_ARB_framebuffer_object -GL_EXT_framebuffer_object"
-"$@" &
-pid=$!
+if [ "$scenario" = xautolock ]; then
+    # A name of its own, to tell it from the other tests' programs.
+    ln -s "$(readlink -f "$1")" "$e2e_short/saver$$" && shift
+    xautolock -time 1 -locker "$e2e_short/saver$$ $*; echo \$? >$e2e_short/status" \
+        -nocloseout -nocloseerr &
+    e2e_track $!
+    started() { pid=$(pgrep -n -x "saver$$"); }
+    wait_until 90 "xautolock did not start it" started
+else
+    "$@" &
+    pid=$!
+fi
 if [ "$scenario" = black ]; then
     shot=$e2e_short/monitors.png end=$((SECONDS + 90)) primary= second=
     while :; do
@@ -47,9 +59,15 @@ sleep 1
 alive || fail "ended with no input"
 case $scenario in
 key | black) xdotool key space 2>/dev/null ;;
+xautolock) xdotool click 1 2>/dev/null ;;
 mouse) for x in 320 360 420; do xdotool mousemove $((x2 + x)) 320; sleep 0.1; done ;;
 *) fail "unknown scenario" ;;
 esac
-wait_exit 30
+if [ "$scenario" = xautolock ]; then   # not our child: its status comes in a file
+    wait_until 30 "still running 30 s after the pointer moved" test -s "$e2e_short/status"
+    status=$(cat "$e2e_short/status") pid=
+else
+    wait_exit 30
+fi
 [ "$status" -eq 0 ] || fail "exit status $status, expected 0"
 echo "ok [$scenario]"

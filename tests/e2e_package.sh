@@ -60,8 +60,9 @@ build|deb)
     dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x failed"
     echo "$(basename "$deb"): $(stat -c %s "$deb") bytes"
     dpkg-deb -c "$deb" | awk '{print $6}'
-    for f in usr/bin/boxcity usr/bin/boxcity-snap usr/libexec/xscreensaver/boxcity \
+    for f in usr/bin/boxcity usr/bin/boxcity-snap usr/bin/boxcity-saver usr/libexec/xscreensaver/boxcity \
              usr/share/man/man6/boxcity.6.gz usr/share/man/man1/boxcity-snap.1.gz \
+             usr/share/man/man6/boxcity-saver.6.gz \
              usr/share/applications/boxcity.desktop usr/share/xscreensaver/config/boxcity.xml \
              usr/share/icons/hicolor/256x256/apps/boxcity.png \
              usr/share/doc/boxcity/copyright usr/share/doc/boxcity/changelog.gz; do
@@ -103,7 +104,7 @@ apt)
 lint)
     desktop-file-validate "$root"/usr/share/applications/boxcity.desktop || fail "desktop entry"
     appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml || fail "AppStream"
-    for page in man6/boxcity.6.gz man1/boxcity-snap.1.gz; do
+    for page in man6/boxcity.6.gz man1/boxcity-snap.1.gz man6/boxcity-saver.6.gz; do
         warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/$page" 2>&1 >/dev/null)
         [ -z "$warnings" ] || { echo "$warnings"; fail "man warns about $page"; }
     done

@@ -49,21 +49,18 @@ add_test(NAME E2E.Sdl12.Storm
           $<TARGET_FILE:boxcity-sdl12> 10)
 set_tests_properties(E2E.Sdl12.Storm PROPERTIES TIMEOUT 300)
 
-# boxcity.scr's full-screen run over the layer (sdl12_saver) on the
+# The screensavers' full-screen run over the layer (boxcity-saver) on the
 # two-monitor server: both monitors show the city, the desktop nowhere.
 find_program(BOXCITY_XORG Xorg)
-add_executable(sdl12_saver ${CMAKE_CURRENT_LIST_DIR}/sdl12_saver.cpp
-                           ${PROJECT_SOURCE_DIR}/windows/win_scr_input.cpp)
-target_include_directories(sdl12_saver PRIVATE ${PROJECT_SOURCE_DIR}/windows)
-target_link_libraries(sdl12_saver PRIVATE app-sdl12)
 if(BOXCITY_XORG)
-  foreach(scenario key mouse black)
+  foreach(scenario key mouse black xautolock)
     add_test(NAME E2E.Sdl12.EveryMonitor.${scenario}
              COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/xorg_two_run.sh
                      bash ${CMAKE_CURRENT_LIST_DIR}/e2e_monitors.sh ${scenario}
-                     $<TARGET_FILE:sdl12_saver>)
-    set_tests_properties(E2E.Sdl12.EveryMonitor.${scenario} PROPERTIES TIMEOUT 300)
+                     $<TARGET_FILE:boxcity-saver>)
+    set_tests_properties(E2E.Sdl12.EveryMonitor.${scenario} PROPERTIES TIMEOUT 300 LABELS saver)
   endforeach()
   # One of the two is enough for every everyday run (plain, sanitized, Clang).
-  set_tests_properties(E2E.Sdl12.EveryMonitor.mouse E2E.Sdl12.EveryMonitor.black PROPERTIES LABELS long)
+  set_tests_properties(E2E.Sdl12.EveryMonitor.mouse E2E.Sdl12.EveryMonitor.black
+                       E2E.Sdl12.EveryMonitor.xautolock PROPERTIES LABELS "long;saver")
 endif()

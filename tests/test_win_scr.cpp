@@ -124,7 +124,7 @@ SDL_Event event(Uint8 type, int dx = 0, int dy = 0)
     return e;
 }
 
-int saver(SDL_Event e) { return scrSaverEvent(&e); }
+int saver(SDL_Event e) { return saverEvent(&e); }
 
 // The pointer's travel is counted once per process; no other test moves it.
 TEST(ScrInput, SaverEndsOnAnyInputButATremble)
@@ -165,7 +165,7 @@ int fakePoll(SDL_Event *e)
 TEST(ScrInput, FrameLoopAppliesTheChosenRules)
 {
     SDL_Event e;
-    eventHandler = scrSaverEvent;
+    eventHandler = saverEvent;
     queue = {event(SDL_ACTIVEEVENT), event(SDL_MOUSEBUTTONDOWN), event(SDL_KEYUP)};
     EXPECT_EQ(drainEvents(fakePoll, &e), 1);
     eventHandler = scrPreviewEvent;

@@ -67,8 +67,6 @@ std::string storedMaxFps(const StoredValue &value);
 std::string environmentSettingsProblem(void);
 
 // The frame loop's event rules (see eventHandler in app.h), 1 to stop.
-// Running: any key, mouse button or mouse movement beyond a few pixels, so
-// that the user gets the desktop back at once.
-int scrSaverEvent(SDL_Event *event);
-// Previewing: only a quit request; the window going away ends it too.
+// Running: saverEvent (app.h). Previewing: only a quit request; the window
+// going away ends it too.
 int scrPreviewEvent(SDL_Event *event);

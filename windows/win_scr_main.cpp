@@ -94,7 +94,7 @@ extern "C" int SDL_main(int argc, char *argv[])
     switch (opts.mode) {
     case ScrMode::Saver:
         SDL12_CoverEveryDisplay(1);    // the whole desktop, not the primary display only
-        eventHandler = scrSaverEvent;
+        eventHandler = saverEvent;
         runCity();
     case ScrMode::Preview:
         return preview(window);
