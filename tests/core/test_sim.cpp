@@ -369,31 +369,33 @@ TEST_F(TrafficCars, WrapTestedOnTheUnroundedStep)
     EXPECT_EQ(c.blockm, 1.2100000381469727f);
 }
 
+// Each row of the turn table offers three different directions, never the
+// reverse; a car at a crossing takes the one its choice names. The shift
+// across the new direction, for speed 3: ccmove - speed = 17 toward -z and
+// +x, speed - ccmove = -17 otherwise, and -ccmove - speed = -23 for 1 -> 2.
 TEST_F(TrafficCars, TurnTableEveryCell)
 {
-    // {new state, new offzet} for speed 3: ccmove - speed = 17,
-    // speed - ccmove = -17, and -ccmove - speed = -23 for the turn 1 -> 2.
-    const struct { int state; float offzet; } table[4][3] = {
-        {{0, 17}, {1, -17}, {3, 17}},
-        {{0, 17}, {1, -17}, {2, -23}},
-        {{1, -17}, {2, -17}, {3, 17}},
-        {{0, 17}, {2, -17}, {3, 17}},
-    };
     const float dx[4] = {0, -2, 0, 2}, dz[4] = {-2, 0, 2, 0};
-    for (int s = 0; s < 4; s++)
+    for (int s = 0; s < 4; s++) {
+        const int32_t *row = turnState[s];
+        EXPECT_TRUE(row[0] != row[1] && row[1] != row[2] && row[0] != row[2]);
         for (int k = 0; k < 3; k++) {
             SCOPED_TRACE(::testing::Message() << "state " << s << " choice " << k);
+            const int to = row[k];
+            EXPECT_TRUE(to >= 0 && to <= 3 && to != ((s + 2) & 3));
+            const float offzet = s == 1 && to == 2 ? -23.0f : to == 0 || to == 3 ? 17.0f : -17.0f;
             quietWorld();
             car &c = handCar(s, 800, 1200, 3.0f, 398.0f, 5.0f);
             nextChoice(100, k);
             trafficStep();
-            EXPECT_TRUE(c.state == table[s][k].state && c.offzet == table[s][k].offzet);
+            EXPECT_TRUE(c.state == to && c.offzet == offzet);
             EXPECT_TRUE(c.blockm == 0 && rpos == 100);
             // Advanced by the rest of the block only, in the old direction;
             // the box already has the new direction's pattern.
             EXPECT_TRUE(c.xpos == 800 + dx[s] && c.zpos == 1200 + dz[s]);
             EXPECT_TRUE(carBoxMatches(0));
         }
+    }
 }
 
 // blockm + speed passes 400 by 8.6e-6, less than half a float ulp of 400:

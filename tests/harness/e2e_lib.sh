@@ -1,10 +1,10 @@
 # shellcheck shell=bash
 # e2e_lib.sh -- what the end-to-end scripts share: failing with context,
 # clean-up on exit, bounded waits, watching the program under test, and the
-# X helpers (a private Xvfb, a window manager, the program's window, the lit
+# X helpers (a window manager, the program's window, the lit
 # part of a screenshot). Source it at the top of a script:
 #
-#   . "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+#   . "$(dirname "${BASH_SOURCE[0]}")/../harness/e2e_lib.sh"
 #
 # Variables the scripts use:
 #   E2E_TAG        shown in failure lines as "FAIL [TAG]: ..." (unset: "FAIL: ...")
@@ -29,9 +29,6 @@
 #   e2e_preload_link LIB NAME make LIB loadable through LD_PRELOAD (which
 #                             splits at spaces and colons): prints a link in
 #                             $e2e_short named NAME
-#   start_x GEOMETRY          a private Xvfb on a free display, open to every
-#                             local user; exports DISPLAY
-#   stop_x                    stop it again
 #   start_wm                  openbox on $DISPLAY, waited for
 #   wait_window CLASS         the first visible window of that class, pointer
 #                             moved over it; sets win
@@ -41,7 +38,7 @@
 #                             screenshots into SHOT until the lit box is BOX;
 #                             fail after SECS (60) seconds or if $pid ends
 #   wait_monitors COLOUR SHOT [SECS]
-#                             on the server of xorg_two_run.sh: screenshots
+#                             on the server of xserver_run.sh --two-monitors: screenshots
 #                             until every monitor shows the city letterboxed
 #                             to its shape and no pixel of COLOUR (#RRGGBB)
 #
@@ -51,7 +48,6 @@ e2e_helpers=()          # helper processes to stop at exit
 pid=
 status=
 win=
-e2e_x=                  # the Xvfb that start_x started
 e2e_short=$(mktemp -d /tmp/e2e.XXXXXX) || { echo "FAIL: no temporary folder"; exit 1; }
 
 e2e_cleanup() {
@@ -59,7 +55,6 @@ e2e_cleanup() {
     declare -F e2e_on_exit >/dev/null && e2e_on_exit
     [ -n "$pid" ] && kill -KILL "$pid" 2>/dev/null
     for p in "${e2e_helpers[@]}"; do kill -TERM "$p" 2>/dev/null; done
-    [ -n "$e2e_x" ] && kill -TERM "$e2e_x" 2>/dev/null
     rm -rf "$e2e_short"
 }
 trap e2e_cleanup EXIT
@@ -116,25 +111,6 @@ wait_exit() {
 e2e_preload_link() {
     ln -sf "$(readlink -f "$1")" "$e2e_short/$2" || fail "no link to $1"
     echo "$e2e_short/$2"
-}
-
-start_x() {
-    local display=$e2e_short/display
-    exec 5>"$display"
-    # -noreset: a reset whenever the last client leaves turns away whoever
-    # connects at that moment.
-    Xvfb -displayfd 5 -screen 0 "$1" -ac -nolisten tcp -noreset >"$e2e_short/xvfb.log" 2>&1 &
-    e2e_x=$!
-    exec 5>&-
-    wait_until 10 "Xvfb did not start" test -s "$display"
-    export DISPLAY=:$(head -n 1 "$display")
-    unset XAUTHORITY WAYLAND_DISPLAY
-}
-
-stop_x() {
-    kill -TERM "$e2e_x" 2>/dev/null
-    wait "$e2e_x" 2>/dev/null
-    e2e_x=
 }
 
 e2e_wm_ready() {

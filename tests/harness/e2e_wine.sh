@@ -1,6 +1,7 @@
 # shellcheck shell=bash
-# e2e_wine.sh -- for the end-to-end scripts that run Windows programs under
-# Wine; source it after e2e_lib.sh.
+# e2e_wine.sh -- for the scripts that run Windows programs under Wine: the
+# end-to-end tests (source it after e2e_lib.sh), scripts/test-windows and the
+# Wine benchmarks.
 #
 #   wine_prefix DIR   use the Wine prefix in DIR, made first if missing
 #   check_icon FILE   fail unless FILE's first icon group (the one Explorer
@@ -12,6 +13,7 @@
 # display it started with, does not outlive that display.
 
 e2e_wine_used=
+declare -F fail >/dev/null || fail() { echo "FAIL: $*" >&2; exit 1; }
 
 wine_prefix() {
     export WINEPREFIX=$1 WINEDEBUG=-all
@@ -19,17 +21,18 @@ wine_prefix() {
     # No offers to download Mono or Gecko into a fresh prefix.
     export WINEDLLOVERRIDES="mscoree,mshtml="
     [ -f "$WINEPREFIX/system.reg" ] && return 0
+    mkdir -p "$WINEPREFIX"
     # Made without the display, so that no set-up window shows on the
     # screen under test; its wineserver must not outlive that.
     env -u DISPLAY wineboot -i >/dev/null 2>&1 || fail "no Wine prefix in $WINEPREFIX"
-    wineserver -k 2>/dev/null
-    wineserver -w 2>/dev/null
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
 }
 
 check_icon() {
     local ico=$e2e_short/icon.ico png=$e2e_short/icon-256.png name sizes
     local source
-    source=$(dirname "${BASH_SOURCE[0]}")/..
+    source=$(dirname "${BASH_SOURCE[0]}")/../..
     name=$(wrestool -l --type=14 "$1" 2>/dev/null | sed -n '1s/.*--name=\([^ ]*\) .*/\1/p')
     [ -n "$name" ] || fail "${1##*/} has no icon"
     wrestool -x --type=14 --name="$name" "$1" >"$ico" 2>/dev/null || fail "${1##*/}: its icon cannot be read"

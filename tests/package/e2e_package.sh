@@ -10,12 +10,13 @@
 #   apt                     install WORK's package with apt, then purge it
 #   lint HELPER=LICENSE     desktop-file-validate, appstreamcli, man, lintian,
 #                           the licence in the copyright file and metadata
-#   daemon                  XScreenSaver under its own Xvfb, as an ordinary user
-#                           (on the server of xorg_two_run.sh, when run there:
-#                           one boxcity per monitor, each monitor lit)
-#   preview HELPER=shell_xwindow   the hack in a 320x240 foreign window
+#   daemon                  XScreenSaver on a 1280x1024 X server, as an ordinary
+#                           user (on two monitors, xserver_run.sh
+#                           --two-monitors: one boxcity per monitor, each lit)
+#   preview HELPER=shell_xwindow   the hack in a 320x240 foreign window, on a
+#                           1024x768 X server
 set -u
-. "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/../harness/e2e_lib.sh"
 
 stage=$1 build=$2 work=$3 helper=${4:-}
 E2E_TAG=$stage
@@ -44,7 +45,7 @@ build|deb)
     if [ "$stage" = build ]; then
         (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake") >"$work/cpack.log" 2>&1 ||
             { cat "$work/cpack.log"; fail "cpack failed"; }
-        version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+        version=$("$(dirname "${BASH_SOURCE[0]}")/../../scripts/version" "$build")
         snap=$build/boxcity-snap
     else
         cp "$build" "$work/" || fail "no package $build"
@@ -161,7 +162,6 @@ CONF
     }
     two=${XORG_TWO_MONITORS:-}
     log=$work/daemon${two:+-two}.log       # both may run at once
-    [ -n "$two" ] || start_x 1280x1024x24
     xsetroot -solid '#ff00ff'               # the desktop, which must not show
     as_daemon_user xscreensaver -no-splash -verbose >"$log" 2>&1 &
     daemon_pid=$!
@@ -207,14 +207,12 @@ CONF
     echo "boxcity gone $(( ($(date +%s%N) - start) / 1000000 )) ms after deactivation"
     sleep 0.5
     e2e_stop "$daemon_pid"
-    [ -n "$two" ] || stop_x
     if grep -nE 'X Error|Bad(Window|Drawable|Match)|boxcity: |abnormally|crashed' "$log"; then
         fail "the daemon's log shows an error from the hack"
     fi
     grep -q 'forked ".*boxcity --root"' "$log" || fail "the daemon never ran the hack"
     ;;
 preview)
-    start_x 1024x768x24
     coproc owner { "$helper" 320 240; }
     read -r -t 10 win <&"${owner[0]}" || fail "no preview window"
     "$hack" --window-id "$win" >"$work/preview.out" 2>"$work/preview.err" &
@@ -242,7 +240,6 @@ preview)
     [ "$status" -eq 1 ] || fail "status $status for a window that does not exist, expected 1"
     [ "$(wc -l <"$work/nowin.err")" -eq 1 ] || fail "not one line for a missing window"
     echo "missing window: $(cat "$work/nowin.err")"
-    stop_x
     ;;
 *)
     echo "unknown stage: $stage"

@@ -11,14 +11,13 @@
 #                            configured and the versioned parts built in WORK,
 #                            each shows the new version
 set -u
-. "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/../harness/e2e_lib.sh"
 
 stage=$1
 E2E_TAG=version-$stage
 
-# The version of an unpacked source tree.
-source_version() {
-    sed -n 's/^project(boxcity VERSION \([0-9][0-9.]*\)[ )].*/\1/p' "$1/CMakeLists.txt"
+source_version() {   # DIR: a source tree or a build folder
+    "$(dirname "${BASH_SOURCE[0]}")/../../scripts/version" "$1" 2>/dev/null
 }
 
 # The string value NAME in the version resource of a Windows file, if it has one.
@@ -135,7 +134,7 @@ bump)
     cmake -S "$src" -B "$work/win" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/toolchains/mingw64.cmake" \
         -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DSDL2_DIR="$sdl" >>"$work/cmake.log" 2>&1 ||
         fail "Windows configure failed"
-    grep -qx "CMAKE_PROJECT_VERSION:STATIC=$new" "$work/win/CMakeCache.txt" ||
+    [ "$(source_version "$work/win")" = "$new" ] ||
         fail "the Windows build (and so the installer) does not follow the version"
     stale=$(grep -rlE --include='*.rc' "${old//./[.,]}" "$work/win" "$src" 2>/dev/null)
     [ -z "$stale" ] || fail "a version resource still says $old: $stale"

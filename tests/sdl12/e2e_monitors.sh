@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # e2e_monitors.sh -- a screensaver's full-screen run on every monitor, on the
-# two-monitor server of xorg_two_run.sh, the desktop painted a colour first:
+# two-monitor server of xserver_run.sh --two-monitors, the desktop painted a colour first:
 # both monitors show the city letterboxed to their shape and the colour
 # nowhere; then the user comes back and it ends with status 0.
 #
@@ -11,12 +11,12 @@
 #           the second monitor is covered in black, the primary shows the
 #           city; a key ends it
 set -u
-. "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/../harness/e2e_lib.sh"
 
 scenario=$1
 shift
 E2E_TAG=$scenario
-[ -n "${XORG_TWO_MONITORS:-}" ] || fail "not on the two-monitor server (xorg_two_run.sh)"
+[ -n "${XORG_TWO_MONITORS:-}" ] || fail "not on the two-monitor server (xserver_run.sh --two-monitors)"
 read -r _ second <<<"$XORG_TWO_MONITORS"
 x2=${second#*+} x2=${x2%%+*}       # where the second monitor begins
 

@@ -35,23 +35,25 @@ foreach(shape "1024x768;1024x768+0+0" "1280x1024;1280x960+0+32" "1920x1080;1440x
             ${XVFB_RUN} -a -s "-screen 0 ${screen}x24" env BOXCITY_LETTERBOX=${box})
 endforeach()
 # No framebuffer objects (Windows' own OpenGL 1.1): the screen switched.
-sdl12_e2e(NoFramebufferObjectsSwitchesTheScreen no-fbo ${XVFB_RUN} -a -s "-screen 0 1920x1080x24")
+sdl12_e2e(NoFramebufferObjectsSwitchesTheScreen no-fbo
+          ${XVFB_RUN} -s "-screen 0 1920x1080x24" -m 1024x768)
 set(SDL12_HELPER $<TARGET_FILE:shell_xclose>)
 sdl12_e2e(WindowCloseEndsCleanly close ${SHELL_XVFB})
 set(SDL12_HELPER $<TARGET_FILE:shell_xwindow>)
 sdl12_e2e(ForeignWindowGoneEndsCleanly window-gone ${SHELL_XVFB})
+sdl12_e2e(ForeignWindowGoneMidFrameNeverDrawnInto window-gone
+          ${SHELL_XVFB} env BOXCITY_GONE_LIB=$<TARGET_FILE:lent-gone>)
 sdl12_e2e(UnusableForeignWindowSaysWhich lent-unusable ${SHELL_XVFB})
 sdl12_e2e(LentWindowWithoutOpenGLBlamesTheDisplay lent-no-gl
           ${XVFB_RUN} -a -s "-screen 0 1024x768x24 -extension GLX")
 
 add_test(NAME E2E.Sdl12.Storm
-  COMMAND ${XVFB_RUN} -a -s "-screen 0 1024x768x16" ${CMAKE_CURRENT_SOURCE_DIR}/e2e_storm.sh
+  COMMAND ${XVFB_RUN} -a -s "-screen 0 1024x768x16" ${PROJECT_SOURCE_DIR}/tests/shell/e2e_storm.sh
           $<TARGET_FILE:boxcity-sdl12> 10)
 set_tests_properties(E2E.Sdl12.Storm PROPERTIES TIMEOUT 300)
 
 # boxcity.scr's full-screen run over the layer (sdl12_saver) on the
 # two-monitor server: both monitors show the city, the desktop nowhere.
-find_program(BOXCITY_XORG Xorg)
 add_executable(sdl12_saver ${CMAKE_CURRENT_LIST_DIR}/sdl12_saver.cpp
                            ${PROJECT_SOURCE_DIR}/windows/win_scr_input.cpp)
 target_include_directories(sdl12_saver PRIVATE ${PROJECT_SOURCE_DIR}/windows)
@@ -59,7 +61,7 @@ target_link_libraries(sdl12_saver PRIVATE app-sdl12)
 if(BOXCITY_XORG)
   foreach(scenario key mouse black)
     add_test(NAME E2E.Sdl12.EveryMonitor.${scenario}
-             COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/xorg_two_run.sh
+             COMMAND ${XORG_TWO}
                      bash ${CMAKE_CURRENT_LIST_DIR}/e2e_monitors.sh ${scenario}
                      $<TARGET_FILE:sdl12_saver>)
     set_tests_properties(E2E.Sdl12.EveryMonitor.${scenario} PROPERTIES TIMEOUT 300)

@@ -10,7 +10,7 @@
 #   runs       the environment boxcity gets for -window, -window-id, -root
 #   refusals   bad command lines, missing windows, no display, no boxcity
 set -u
-. "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/../harness/e2e_lib.sh"
 
 scenario=$1 E2E_TAG=$1 xwindow=$3
 tree=$e2e_short/tree

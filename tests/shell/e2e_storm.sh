@@ -16,7 +16,7 @@ seed=${STORM_SEED:-$$}
 RANDOM=$seed
 echo "storm: ${secs} s, seed $seed"
 
-. "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/../harness/e2e_lib.sh"
 work=$e2e_short
 xm=
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # e2e_valgrind.sh -- the real program under valgrind's memcheck for a number
 # of drawn frames, ended with Escape. Fails on any error memcheck reports
-# after the suppressions for the libraries underneath (tests/valgrind.supp):
+# after the suppressions for the libraries underneath (tests/harness/valgrind.supp):
 # an invalid read or write, a use of uninitialised memory, or a block
 # definitely lost by boxcity's own code; and on an exit status other than 0.
 #
@@ -19,7 +19,7 @@ supp=$3
 frames=${4:-120}
 limit=${VALGRIND_TEST_LIMIT:-3000}    # seconds to wait for the frames
 
-. "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/../harness/e2e_lib.sh"
 work=$e2e_short
 
 e2e_on_fail() {

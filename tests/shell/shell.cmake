@@ -1,33 +1,16 @@
-# shell.cmake -- tests of the application shell and the renderer: input
-# events, GL state and pixels on an offscreen context, and the real program
-# under Xvfb.
-add_executable(test_events test_events.cpp)
+# shell.cmake -- tests of the application shell: input events, and the real
+# program under an X server of its own.
+add_executable(test_events ${CMAKE_CURRENT_LIST_DIR}/test_events.cpp)
 target_link_libraries(test_events PRIVATE app GTest::gtest_main)
 gtest_discover_tests(test_events)
 
-add_executable(test_render test_render.cpp)
-target_link_libraries(test_render PRIVATE offscreen worldstate render world sim GTest::gtest_main
-                      ${CMAKE_DL_LIBS})
-gtest_discover_tests(test_render)
-
-# Helpers of the end-to-end scripts: SDL's own reason for a failing start-up
-# step, and a window manager's close request.
-add_executable(shell_sdlprobe shell_sdlprobe.cpp)
-target_link_libraries(shell_sdlprobe PRIVATE PkgConfig::SDL)
-find_package(X11 REQUIRED)
-add_executable(shell_xclose shell_xclose.cpp)
-target_link_libraries(shell_xclose PRIVATE X11::X11)
-add_executable(shell_xwindow shell_xwindow.cpp)
-target_link_libraries(shell_xwindow PRIVATE X11::X11)
-
-set(SHELL_E2E ${CMAKE_CURRENT_SOURCE_DIR}/e2e_shell.sh)
+set(SHELL_E2E ${CMAKE_CURRENT_LIST_DIR}/e2e_shell.sh)
 set(SHELL_XVFB ${XVFB_RUN} -a -s "-screen 0 1024x768x16")
 function(shell_e2e name scenario)
   add_test(NAME E2E.${name}
            COMMAND ${ARGN} bash ${SHELL_E2E} ${scenario} $<TARGET_FILE:boxcity>
                    ${CMAKE_CURRENT_BINARY_DIR} ${SHELL_HELPER})
-  # Each has its own server (tests/xvfb_run.sh), so these may run side by
-  # side.
+  # Each has its own server, so these may run side by side.
   set_tests_properties(E2E.${name} PROPERTIES TIMEOUT 300)
 endfunction()
 

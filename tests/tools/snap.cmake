@@ -2,11 +2,7 @@
 # computed and drawn in-process.
 find_package(PNG REQUIRED)
 
-# Preloaded into boxcity-snap to make a write fail after its early checks.
-add_library(snap-write-fault SHARED ${CMAKE_CURRENT_SOURCE_DIR}/write_fault.cpp)
-target_link_libraries(snap-write-fault PRIVATE ${CMAKE_DL_LIBS})
-
-add_executable(test_snap ${CMAKE_CURRENT_SOURCE_DIR}/test_snap.cpp)
+add_executable(test_snap ${CMAKE_CURRENT_LIST_DIR}/test_snap.cpp)
 add_dependencies(test_snap boxcity-snap snap-write-fault)
 target_compile_definitions(test_snap PRIVATE SNAP_BIN="$<TARGET_FILE:boxcity-snap>"
                            WRITE_FAULT_LIB="$<TARGET_FILE:snap-write-fault>"

@@ -18,8 +18,8 @@
 # The Wine prefix is made on first use. Each run ends its wineserver, whose
 # desktop process keeps the display it started with.
 set -u
-. "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
-. "$(dirname "${BASH_SOURCE[0]}")/e2e_wine.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/../harness/e2e_lib.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/../harness/e2e_wine.sh"
 
 scenario=$1 exe=$2 prefix=$3 work=$4
 E2E_TAG=$scenario
@@ -87,9 +87,8 @@ resources)
     # What Explorer, Properties and the Screen Saver settings show: the icon
     # of dist/boxcity.png at every size, the version of this build, and the
     # manifest Windows reads at start.
-    source=$(dirname "${BASH_SOURCE[0]}")/..
-    version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/CMakeCache.txt")
-    [ -n "$version" ] || fail "no project version in $work/CMakeCache.txt"
+    source=$(dirname "${BASH_SOURCE[0]}")/../..
+    version=$("$source/scripts/version" "$work") || fail "no project version in $work"
     check_icon "$exe"
     rc=$(x86_64-w64-mingw32-windres -i "$exe" -O rc 2>/dev/null) || fail "cannot read the resources"
     IFS=. read -r -a parts <<<"$version.0.0.0"
@@ -139,8 +138,7 @@ no-fbo)
     # the extensions are not there): the screen switched to 1024x768, the
     # whole picture on it, and switched back at the end.
     size=$(xrandr | sed -n 's/.* current \([0-9]*\) x \([0-9]*\),.*/\1 x \2/p')
-    xrandr --newmode 1024x768_e2e 63.5 1024 1072 1176 1328 768 771 775 798 -hsync +vsync &&
-        xrandr --addmode screen 1024x768_e2e || fail "cannot offer a 1024x768 mode"
+    xrandr | grep -q '^   1024x768_boxcity ' || fail "no 1024x768 mode offered (xserver_run.sh -m)"
     start_wm
     start env GL_ARB_framebuffer_object=0 GL_EXT_framebuffer_object=0
     wait_city_in 1024x768+0+0 "$work/e2e_windows_no-fbo.png" 120

@@ -12,15 +12,15 @@
 #   HELPER  win_parent_window.exe (a window to preview into)
 #   SCENARIO: install saver-mouse saver-key configure bad-option preview
 #   (all, in that order, when none is named); on the two-monitor server of
-#   xorg_two_run.sh: monitors-key monitors-mouse; on an X server without GLX:
+#   xserver_run.sh --two-monitors: monitors-key monitors-mouse; on an X server without GLX:
 #   no-gl
 set -u
-. "$(dirname "${BASH_SOURCE[0]}")/e2e_lib.sh"
-. "$(dirname "${BASH_SOURCE[0]}")/e2e_wine.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/../harness/e2e_lib.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/../harness/e2e_wine.sh"
 
 # Absolute: the programs are started from folders of their own.
 scr=$(realpath "$1") setup=$(realpath "$2") helper=$(realpath "$3")
-source=$(realpath "$(dirname "${BASH_SOURCE[0]}")/..")
+source=$(realpath "$(dirname "${BASH_SOURCE[0]}")/../..")
 shift 3
 scenarios=("$@")
 [ ${#scenarios[@]} -gt 0 ] ||
@@ -114,7 +114,7 @@ wait_city() {
 # do it: nothing of it left.
 scenario_install() {
     local before=$work/before.lst after=$work/after.lst inst="$drive/Program Files/boxcity"
-    local entry quiet uninstaller
+    local entry quiet uninstaller version
     # What the installer can touch, and nothing else: Wine's own services
     # write into the prefix in the background now and then (the input
     # devices' windows/inf/input.pnf), and only a settled prefix is compared.
@@ -137,7 +137,9 @@ scenario_install() {
     grep -aq 'boxcity\\boxcity.exe' "$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/boxcity.lnk" ||
         fail "the Start-menu entry does not start boxcity.exe"
     entry=$(wine reg query "$uninstall_key" 2>/dev/null | tr -d '\r')
-    for value in "DisplayName +REG_SZ +boxcity$" "DisplayVersion +REG_SZ +[0-9]" \
+    # The version shown in the list of installed programs is the installer's.
+    version=${setup##*/boxcity-} version=${version%-setup.exe}
+    for value in "DisplayName +REG_SZ +boxcity$" "DisplayVersion +REG_SZ +${version//./[.]}$" \
                  "Publisher +REG_SZ +." "DisplayIcon +REG_SZ +C:.Program Files.boxcity.boxcity.exe,0$" \
                  "UninstallString +REG_SZ +\"C:.Program Files.boxcity.uninstall.exe\"$" \
                  "QuietUninstallString +REG_SZ +\".*uninstall.exe\" /S$" "EstimatedSize +REG_DWORD"; do

@@ -65,7 +65,10 @@ TEST(ScrArgs, MalformedNamesTheProblem)
     for (const auto &args : Lines{
              {"/x"}, {"/"}, {"-"}, {"s"}, {""}, {"/save"}, {"/s:1"}, {"/s", "1"}, {"/s", "/s"},
              {"/p"}, {"/p:"}, {"/p", ""}, {"/p", "0"}, {"/p", "-5"}, {"/p", "12x"}, {"/p", "0x"},
-             {"/p", "0x1g"}, {"/p", " 5"}, {"/p", "18446744073709551616"}, {"/p", "5", "6"},
+             {"/p", "0x1g"}, {"/p", " 5"}, {"/p", "5", "6"},
+             // past 2^64, where a wrapped value would be a small window
+             {"/p", "18446744073709551616"}, {"/p", "18446744073709551617"},
+             {"/p", "0x10000000000000001"}, {"/p", "184467440737095516150"},
              {"/p5"}, {"/c:"}, {"/c:abc"}, {"/c", "abc"}, {"/c:5", "6"}}) {
         Parsed run = parse(args);
         std::string shown;
@@ -80,6 +83,8 @@ TEST(ScrArgs, MalformedNamesTheProblem)
     EXPECT_EQ(parse({"-P", "abc"}).parse.problem, "'abc' is not a window handle");
     EXPECT_EQ(parse({"/s", "now"}).parse.problem, "unexpected argument 'now'");
     EXPECT_EQ(parse({"/p", "\x1b[2J\r"}).parse.problem, "'\\x1b[2J\\x0d' is not a window handle");
+    // Text beyond ASCII is text: only control characters are escaped.
+    EXPECT_EQ(parse({"/p", "1024\u00d7768"}).parse.problem, "'1024\u00d7768' is not a window handle");
     EXPECT_EQ(parse({"now"}).parse.problem,
               "unexpected argument 'now' (expected /s, /p HWND or /c)");
 }

@@ -3,7 +3,7 @@
 # files the program leaves. The runs share the build's Wine prefix and end
 # its wineserver, so they take turns.
 find_program(BOXCITY_XVFB Xvfb REQUIRED)
-set(XVFB_RUN bash ${CMAKE_CURRENT_LIST_DIR}/xvfb_run.sh)
+set(XVFB_RUN bash ${PROJECT_SOURCE_DIR}/tests/harness/xserver_run.sh)
 function(windows_e2e name scenario)
   add_test(NAME E2E.Windows.${name}
            COMMAND ${ARGN} bash ${CMAKE_CURRENT_LIST_DIR}/e2e_windows.sh ${scenario}
@@ -21,7 +21,7 @@ foreach(shape "1024x768;1024x768+0+0" "1280x1024;1280x960+0+32" "1920x1080;1440x
   windows_e2e(DesktopLetterboxesAndEscapeEnds.${screen} desktop
               ${XVFB_RUN} -a -s "-screen 0 ${screen}x24" env BOXCITY_LETTERBOX=${box})
 endforeach()
-windows_e2e(NoFramebufferObjectsSwitchesTheScreen no-fbo ${DESKTOP})
+windows_e2e(NoFramebufferObjectsSwitchesTheScreen no-fbo ${DESKTOP} -m 1024x768)
 windows_e2e(AltF4Ends close ${DESKTOP})
 windows_e2e(NoOpenGLFailsInABoxAndStderrTxt no-gl ${XVFB_RUN} -a -s "-screen 0 1920x1080x24 -extension GLX")
 windows_e2e(NoDisplayFailsInStderrTxt no-display)
