@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # e2e_monitors.sh -- a screensaver's full-screen run on every monitor, on the
-# two-monitor server of xserver_run.sh --two-monitors, the desktop painted a colour first:
+# two-monitor server (xserver_run.sh --two-monitors), the desktop painted a
+# colour first:
 # both monitors show the city letterboxed to their shape and the colour
 # nowhere; then the user comes back and it ends with status 0.
 #
 # Usage: e2e_monitors.sh SCENARIO PROGRAM [ARG...]
 #   key     a key pressed with the pointer over the second monitor
 #   mouse   the pointer moved across the second monitor
-#   black   a driver without framebuffer objects (Mesa told to hide them):
-#           the second monitor is covered in black, the primary shows the
-#           city; a key ends it
+#   black   a driver without framebuffer objects (Mesa told to hide them),
+#           under a window manager: the second monitor is covered in black,
+#           the primary shows the city and keeps showing it when the black
+#           window takes the focus; a window that covered the black one for
+#           a while leaves nothing behind; a key ends it
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/../harness/e2e_lib.sh"
 
@@ -23,22 +26,40 @@ x2=${second#*+} x2=${x2%%+*}       # where the second monitor begins
 desktop='#ff00ff'
 xsetroot -solid "$desktop" || fail "could not paint the desktop"
 xdotool mousemove $((x2 + 300)) 300   # where the user left the pointer
-[ "$scenario" = black ] &&
+if [ "$scenario" = black ]; then
     export MESA_EXTENSION_OVERRIDE="-GL_ARB_framebuffer_object -GL_EXT_framebuffer_object"
+    start_wm                          # it gives the focus to each new window
+fi
 "$@" &
 pid=$!
 if [ "$scenario" = black ]; then
-    shot=$e2e_short/monitors.png end=$((SECONDS + 90)) primary= second=
-    while :; do
+    shot=$e2e_short/monitors.png
+    # The primary shows the city (the clouds' grey) and the second is black.
+    monitors_now() {
         alive || fail "ended on its own"
-        [ "$SECONDS" -lt "$end" ] || fail "second monitor not black: $second, primary: $primary"
-        sleep 1
-        import -window root "$shot" 2>/dev/null || continue
-        read -r _ primary <<<"$(monitor_pixels "$shot" "${XORG_TWO_MONITORS%% *}" FF00FF)"
-        second=$(monitor_pixels "$shot" "${XORG_TWO_MONITORS##* }" FF00FF)
-        read -r _ lit _ _ <<<"$second"
-        [ "${primary%% *}" -gt 0 ] && [ "$lit" -eq 0 ] && break
-    done
+        import -window root "$shot" 2>/dev/null || return 1
+        read -r _ _ grey _ <<<"$(monitor_pixels "$shot" "${XORG_TWO_MONITORS%% *}" FF00FF)"
+        read -r _ lit _ _ <<<"$(monitor_pixels "$shot" "${XORG_TWO_MONITORS##* }" FF00FF)"
+    }
+    shown() { monitors_now && [ "$grey" -gt 0 ] && [ "$lit" -eq 0 ]; }
+    wait_until 90 "no city on the primary, or the second monitor not black" shown
+    # The black window takes the focus: the primary must not minimise.
+    second_window=$(xdotool search --pid "$pid" 2>/dev/null | while read -r w; do
+        xdotool getwindowgeometry "$w" | grep -q "Position: $x2,0 " && echo "$w"; done | head -n 1)
+    [ -n "$second_window" ] || fail "no window on the second monitor"
+    xdotool windowfocus "$second_window"
+    sleep 1
+    shown || fail "the primary no longer shows the city once the second monitor has the focus"
+    # A window over the black one for a while (a notification): nothing of
+    # it may stay once it is gone.
+    xmessage -xrm '*overrideRedirect: true' -bg '#00ff00' -geometry 300x300+$((x2 + 500))+400 cover &
+    cover=$!
+    e2e_track "$cover"
+    covered() { monitors_now && [ "$lit" -gt 0 ]; }
+    wait_until 30 "the covering window never showed" covered
+    sleep 1
+    e2e_stop "$cover"
+    wait_until 10 "what covered the second monitor stayed on it" shown
 else
     wait_monitors "$desktop" "$e2e_short/monitors.png"
 fi
