@@ -239,21 +239,35 @@ start_helper() {
         fail "helper printed no window handle and size: '$line'"
 }
 
+# The preview still running while the helper's window is there; if not, what
+# ended first and how, with what the files and the helper say.
+preview_alive() {
+    alive && return 0
+    wait "$pid"
+    local status=$?
+    alive "$hpid" && hstate="still running" || hstate="gone"
+    ls -l "$work/run" >"$work/run-files.log" 2>&1
+    fail "ended with status $status while its window was still there (helper $hstate," \
+         "wine.log $(wc -c <"$work/wine.log") bytes)"
+}
+
 scenario_preview() {
-    local hwnd size hpid
+    local hwnd size hpid hstate
     start_helper
     channels=,+win start /p "$hwnd"
-    sleep 10
-    if ! alive; then
-        wait "$pid"
-        fail "ended with status $? while its window was still there"
-    fi
+    # Its child window in the helper's (Wine writes the parent's handle in
+    # upper-case hex), waited for rather than looked for after a fixed time.
+    local child="L\"boxcity-preview\" .* 0,0 $size parent=0*$(printf '%X' "$hwnd") " end=$((SECONDS + 60))
+    until grep -Eq "$child" "$work/wine.log"; do
+        preview_alive
+        [ "$SECONDS" -lt "$end" ] || fail "no child window of $size in window $hwnd within 60 s"
+        sleep 0.5
+    done
+    sleep 3
+    preview_alive
     # The layer drew into that child: no window of boxcity.scr's own shows.
     [ -z "$(xdotool search --onlyvisible --class 'boxcity\.scr' 2>/dev/null)" ] ||
         fail "a window of its own instead of the preview"
-    # Wine writes the parent's handle in upper-case hex.
-    grep -Eq "L\"boxcity-preview\" .* 0,0 $size parent=0*$(printf '%X' "$hwnd") " "$work/wine.log" ||
-        fail "no child window of $size in window $hwnd"
     echo >&3                       # the helper destroys its window
     wait "$hpid" || fail "helper status $?"
     exec 3>&-
