@@ -130,13 +130,13 @@ bump)
         -DBOXCITY_WEB=ON -DBUILD_TESTING=OFF >>"$work/cmake.log" 2>&1 || fail "web configure failed"
     grep -q "<meta name=\"boxcity-version\" content=\"$new\">" "$work/web/site/index.html" ||
         fail "the web page does not follow the version"
-    sdl=$(ls -d "${BOXCITY_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/boxcity}"/sdl2-*-mingw64/lib/cmake/SDL2 | head -n 1)
-    cmake -S "$src" -B "$work/win" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/toolchains/mingw64.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DSDL2_DIR="$sdl" >>"$work/cmake.log" 2>&1 ||
-        fail "Windows configure failed"
-    [ "$(source_version "$work/win")" = "$new" ] ||
+    # The installer is built whole: scripts/test-release installs it, and the
+    # list of installed programs must show the new version.
+    (cd "$src" && scripts/package-windows -DBUILD_TESTING=OFF) >>"$work/cmake.log" 2>&1 ||
+        { tail -n 30 "$work/cmake.log"; fail "the Windows installer was not built"; }
+    [ "$(source_version "$src/build-windows")" = "$new" ] && [ -f "$src/build-windows/boxcity-$new-setup.exe" ] ||
         fail "the Windows build (and so the installer) does not follow the version"
-    stale=$(grep -rlE --include='*.rc' "${old//./[.,]}" "$work/win" "$src" 2>/dev/null)
+    stale=$(grep -rlE --include='*.rc' "${old//./[.,]}" "$src/build-windows" "$src" 2>/dev/null)
     [ -z "$stale" ] || fail "a version resource still says $old: $stale"
     echo "$old -> $new: manual pages, AppStream, package, boxcity-snap, web page and Windows build follow"
     ;;
