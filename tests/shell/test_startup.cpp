@@ -146,7 +146,16 @@ int SDL_ShowCursor(int toggle)
 
 int SDL_PollEvent(SDL_Event *event)
 {
-    if (pass < script.passes.size() && eventInPass < script.passes[pass].size()) {
+    // Past the scripted passes the loop is stopped, so a run that should
+    // never have got there ends instead of running on.
+    if (pass >= script.passes.size()) {
+        if (pass++ > script.passes.size())
+            return 0;
+        *event = keyDown(SDLK_ESCAPE);
+        trace("SDL_PollEvent=%d (unscripted)", (int)event->type);
+        return 1;
+    }
+    if (eventInPass < script.passes[pass].size()) {
         *event = script.passes[pass][eventInPass++];
         trace("SDL_PollEvent=%d", (int)event->type);
         return 1;
