@@ -45,4 +45,4 @@ measure "plain boxcity" BOXCITY_RESOLUTION="$size"
 kill "$owner_PID"
 SCRIPT
 echo "boxcity in a $size window, $secs s each ($(nproc) cores):"
-work=$work secs=$secs size=$size tests/xvfb_run.sh -a -s "-screen 0 1024x768x24" bash "$work/run.sh"
+work=$work secs=$secs size=$size tests/harness/xserver_run.sh -a -s "-screen 0 1024x768x24" bash "$work/run.sh"

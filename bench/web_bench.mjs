@@ -22,7 +22,7 @@ if (!site || !program || !frameCount) {
   console.error('usage: node bench/web_bench.mjs SITE_DIR BOXCITY FRAMECOUNT_LIB [FRAMES [ROUNDS [ENGINE,...]]]');
   process.exit(2);
 }
-const XVFB_RUN = join(dirname(fileURLToPath(import.meta.url)), '../tests/xvfb_run.sh');
+const XVFB_RUN = join(dirname(fileURLToPath(import.meta.url)), '../tests/harness/xserver_run.sh');
 const FRAMES = Number(framesArg || 100);
 const ROUNDS = Number(roundsArg || 3);
 const ENGINE_NAMES = (enginesArg || 'firefox,chromium').split(',');

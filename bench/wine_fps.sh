@@ -12,8 +12,8 @@ cd "$(dirname "$0")/.."
 secs=${1:-20} rounds=${2:-2}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export WINEPREFIX=$PWD/build-windows/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-[ -f "$WINEPREFIX/system.reg" ] || { env -u DISPLAY wineboot -i >/dev/null 2>&1; wineserver -k; }
+. tests/harness/e2e_wine.sh
+wine_prefix "$PWD/build-windows/wineprefix"
 
 cat >"$work/run.sh" <<'EOF'
 set -u

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # wine_monitors_fps.sh -- frames per second of boxcity.scr /s under Wine on
-# two monitors against one: the two-monitor server of tests/xorg_two_run.sh
+# two monitors against one: the two-monitor server of tests/harness/xserver_run.sh
 # (1280x1024 and 1024x768), its second monitor switched off and on between
 # runs, so that both meet the same server and load. Mesa's HUD counts the
 # buffer swaps (GALLIUM_HUD, written to files, hidden); with two monitors
@@ -14,8 +14,8 @@ cd "$(dirname "$0")/.."
 secs=${1:-20} rounds=${2:-2}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export WINEPREFIX=$PWD/build-windows/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-[ -f "$WINEPREFIX/system.reg" ] || { env -u DISPLAY wineboot -i >/dev/null 2>&1; wineserver -k; }
+. tests/harness/e2e_wine.sh
+wine_prefix "$PWD/build-windows/wineprefix"
 
 cat >"$work/run.sh" <<'INNER'
 set -u
@@ -23,7 +23,7 @@ set -u
 run() {
     local dir=$work/$1.$round
     mkdir -p "$dir"
-    xrandr >/dev/null                 # the outputs as they are now (see xorg_two_run.sh)
+    xrandr >/dev/null                 # the outputs as they are now (see xserver_run.sh)
     (cd "$dir" && GALLIUM_HUD=fps GALLIUM_HUD_VISIBLE=false GALLIUM_HUD_PERIOD=1 \
         GALLIUM_HUD_DUMP_DIR=$dir exec wine "$scr" /s) &
     local pid=$!
@@ -41,7 +41,7 @@ for ((round = 1; round <= rounds; round++)); do
 done
 INNER
 work=$work secs=$secs rounds=$rounds scr=$PWD/build-windows/boxcity.scr \
-    tests/xorg_two_run.sh bash "$work/run.sh"
+    tests/harness/xserver_run.sh --two-monitors bash "$work/run.sh"
 
 # Median of the once-a-second rates, the first five seconds (start-up) left out.
 for name in one two; do

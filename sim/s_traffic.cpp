@@ -9,7 +9,7 @@
 enum { TOWARD_NEG_Z = 0, TOWARD_NEG_X = 1, TOWARD_POS_Z = 2, TOWARD_POS_X = 3 };
 
 // New state by current state and choice: never the reverse direction.
-static const int32_t turnState[4][3] = {
+const int32_t turnState[4][3] = {
     {0, 1, 3},
     {0, 1, 2},
     {1, 2, 3},

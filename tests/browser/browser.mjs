@@ -7,7 +7,7 @@
 //   webkit    MiniBrowser of Debian's WebKitGTK on the X display, through
 //             WebKitWebDriver (plain WebDriver HTTP calls)
 // Firefox and WebKit find no GL without a display: run them under
-// tests/xvfb_run.sh.
+// tests/harness/xserver_run.sh.
 import { spawn, spawnSync } from 'node:child_process';
 import { existsSync, mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { createServer } from 'node:http';
