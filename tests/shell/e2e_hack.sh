@@ -98,7 +98,6 @@ real_shot() {   # SHOT READY OPTION...
     wait_exit 30
 }
 
-[ "$scenario" = sharp ] && start_x 3840x2160x24
 size=(64 48)
 [ "$scenario" = sharp ] && size=(3840 2160)
 coproc owner { "$xwindow" "${size[@]}"; }
@@ -121,7 +120,7 @@ runs)
     hack XSCREENSAVER_WINDOW="$window" "$hack" -root || fail "status $? for -root"
     expect_ran "${settings[@]}" "SDL_WINDOWID=$window" SDL_VIDEO_FOREIGN_WINDOW_OPENGL=1
     # Every option XScreenSaver's settings may pass from boxcity.xml is taken.
-    xml=$(dirname "${BASH_SOURCE[0]}")/../dist/boxcity.xml
+    xml=$(dirname "${BASH_SOURCE[0]}")/../../dist/boxcity.xml
     for v in low high default; do xmllint --xpath "string(//number/@$v)" "$xml"; done |
         sed 's/^/--max-fps /' >"$e2e_short/xmlargs" || fail "boxcity.xml is not well-formed"
     xmllint --xpath '//@arg-set' "$xml" | sed 's/^ *arg-set="\(.*\)"$/\1/' >>"$e2e_short/xmlargs"

@@ -20,7 +20,7 @@ foreach(program boxcity boxcity-sdl12)
     continue()
   endif()
   add_test(NAME Hack.NativeResolutionIsSharpWithFrameRate.${program}
-           COMMAND ${XVFB_RUN} -a bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e_hack.sh sharp
+           COMMAND ${XVFB_RUN} -s "-screen 0 3840x2160x24" bash ${CMAKE_CURRENT_LIST_DIR}/e2e_hack.sh sharp
                    $<TARGET_FILE:boxcity-hack> $<TARGET_FILE:shell_xwindow> $<TARGET_FILE:${program}>)
   set_tests_properties(Hack.NativeResolutionIsSharpWithFrameRate.${program} PROPERTIES TIMEOUT 300)
 endforeach()
