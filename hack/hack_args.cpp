@@ -1,4 +1,4 @@
-// a_hack_args.cpp -- option parsing for the screensaver hack. Daemons pass
+// hack_args.cpp -- option parsing for the screensaver hack. Daemons pass
 // single-dash long options (-root, -window-id 0x1a00003), people type
 // double-dash ones; getopt_long_only takes both. Options that other hacks
 // accept but that mean nothing here (-install, -visual NAME) are accepted
@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "a_hack_args.h"
+#include "hack_args.h"
 #include "cmdline.h"
 #include "settings.h"
 

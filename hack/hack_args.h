@@ -1,4 +1,4 @@
-// a_hack_args.h -- the command line of the screensaver hack: the options a
+// hack_args.h -- the command line of the screensaver hack: the options a
 // screensaver daemon and its settings preview pass, and where to draw.
 #pragma once
 

@@ -1,4 +1,4 @@
-// a_hack.cpp -- boxcity as a screensaver hack. A screensaver daemon starts
+// hack_main.cpp -- boxcity as a screensaver hack. A screensaver daemon starts
 // this with its own options and the window to draw on; it checks that
 // window, sets up the environment in which SDL draws into a window it did
 // not create, and runs boxcity (which itself takes no arguments) in its place.
@@ -14,7 +14,7 @@
 #include <cstring>
 #include <string>
 
-#include "a_hack_args.h"
+#include "hack_args.h"
 
 // ---- globals ----
 

@@ -2,12 +2,16 @@
 // Included after the layer's public headers and before SDL 2's own.
 #pragma once
 
+#include <cstdint>
+
 #define SDL12_LAYER
 #include "SDL.h"
 #include "SDL_syswm.h"
 
 #define SDL_MAIN_HANDLED  // the program has its own entry; SDL 2 must not rename main
 #include <SDL2/SDL.h>
+
+struct SDL_SysWMinfo;  // SDL 2's, from SDL_syswm.h, which brings in the platform's headers
 
 // ---- types ----
 
@@ -33,6 +37,23 @@ void sdl12OpenOtherDisplays(SDL_GLContext context, bool canCopy);
 // show draws the picture into the window the context is current on.
 void sdl12ShowOnOtherDisplays(SDL_GLContext context, void (*show)(SDL_Window *window));
 void sdl12CloseOtherDisplays(void);
+
+// The platform's own (sdl12_lent_x11.cpp, sdl12_lent_win32.cpp): a window
+// lent through SDL_WINDOWID, held still while each frame goes into it.
+// The window SDL_WINDOWID names, or 0 with the reason in SDL's error.
+uintptr_t sdl12LentWindowId(const char *text);
+void sdl12KnowLentWindow(void);     // looked up once, when the mode is set
+void sdl12ForgetLentWindow(void);   // the mode is closed
+// Whether the lent window is still there; while true, it stays there until
+// sdl12LetGoLentWindow.
+bool sdl12HoldLentWindow(void);
+void sdl12LetGoLentWindow(void);
+// The SDL 1.2 window-manager record from SDL 2's; 1, or 0 where the platform
+// has none.
+int sdl12FillWMInfo(const ::SDL_SysWMinfo &wm, sdl12::SDL_SysWMinfo *info, SDL_GLContext context);
+// Whether SDL 2 may start without a desktop to open windows on (Wine
+// without an X display), so that start-up must try to open one.
+bool sdl12MayStartWithoutDesktop(void);
 // The size of the display on which the largest 4:3 picture fits; false
 // where SDL knows no display.
 bool sdl12LargestDisplay(int *w, int *h);

@@ -23,9 +23,6 @@
 
 #include <SDL2/SDL_opengl.h>
 #include <SDL2/SDL_syswm.h>
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 // ---- types ----
 
@@ -59,18 +56,6 @@ static sdl12::SDL_PixelFormat desktopFormat;
 static sdl12::SDL_VideoInfo videoInfo;
 static bool lent = false;        // the mode's window belongs to another program
 static bool lentGone = false;    // ... which has taken it away
-// The lent window as the system knows it, looked up once when the mode is
-// set; without it (not X, not Windows) the window is drawn into unchecked.
-static bool lentKnown = false;
-#ifdef _WIN32
-static HWND lentHandle = nullptr;
-#else
-static Display *lentDisplay = nullptr;
-static Window lentHandle = 0;
-static Window checked = 0;                // the window being looked for
-static bool checkFailed = false;          // the server said it is not there
-static XErrorHandler outerHandler = nullptr;  // the handler before the check's
-#endif
 
 // ---- functions ----
 
@@ -205,118 +190,10 @@ static void show(SDL_Window *window)
     SDL_GL_SwapWindow(window);
 }
 
-#ifndef _WIN32
-// Only the check's own errors are taken here; any other goes on.
-static int onCheckError(Display *display, XErrorEvent *error)
-{
-    if (error->resourceid == checked) {
-        checkFailed = true;
-        return 0;
-    }
-    return outerHandler ? outerHandler(display, error) : 0;
-}
 
-// Whether the window exists, asked without any error reaching the program's
-// own handler (an X error about its window is a stop request to it).
-static bool windowExists(Display *display, Window window, XWindowAttributes *attributes)
-{
-    checked = window;
-    checkFailed = false;
-    outerHandler = XSetErrorHandler(onCheckError);
-    bool there = XGetWindowAttributes(display, window, attributes) != 0 && !checkFailed;
-    XSetErrorHandler(outerHandler);
-    return there;
-}
-#endif
 
-// The system's handle of the lent window, for the check at every swap.
-static void knowLentWindow(void)
-{
-    ::SDL_SysWMinfo wm;
-    SDL_VERSION(&wm.version);
-    lentKnown = SDL_GetWindowWMInfo(sdl12Window, &wm) != 0;
-#ifdef _WIN32
-    if (lentKnown)
-        lentHandle = wm.info.win.window;
-#else
-    lentKnown = lentKnown && wm.subsystem == ::SDL_SYSWM_X11;
-    if (lentKnown) {
-        lentDisplay = wm.info.x11.display;
-        lentHandle = wm.info.x11.window;
-    }
-#endif
-}
 
-// Whether the lent window is still there; while true, it stays there until
-// letGoLentWindow. On X the server is grabbed, so no other client can
-// destroy it in between; Windows' own check is all it has (a handle's window
-// cannot be held).
-static bool holdLentWindow(void)
-{
-    if (!lentKnown)
-        return true;  // nothing to ask: drawn into as before
-#ifdef _WIN32
-    return IsWindow(lentHandle) != 0;
-#else
-    XGrabServer(lentDisplay);
-    XSync(lentDisplay, False);  // earlier requests' errors go to their own handler
-    XWindowAttributes attributes;
-    bool there = windowExists(lentDisplay, lentHandle, &attributes);
-    if (!there) {
-        XUngrabServer(lentDisplay);
-        XFlush(lentDisplay);
-    }
-    return there;
-#endif
-}
 
-static void letGoLentWindow(void)
-{
-#ifndef _WIN32
-    if (lentKnown) {
-        XUngrabServer(lentDisplay);
-        XFlush(lentDisplay);
-    }
-#endif
-}
-
-// The window SDL_WINDOWID names, or 0 with the reason in SDL's error. On X
-// an id of no window is caught here: SDL would hand Xlib's error to its
-// default handler, which prints several lines and ends the process.
-static uintptr_t lentWindowId(const char *text)
-{
-    char *end;
-    unsigned long long id = SDL_strtoull(text, &end, 0);
-    if (end == text || *end || id == 0 || id != (uintptr_t)id) {
-        ::SDL_SetError("not a window id");
-        return 0;
-    }
-#ifdef _WIN32
-    if (!IsWindow((HWND)(uintptr_t)id)) {
-        ::SDL_SetError("no such window");
-        return 0;
-    }
-#else
-    const char *driver = SDL_GetCurrentVideoDriver();
-    Display *display = driver && SDL_strcmp(driver, "x11") == 0 ? XOpenDisplay(nullptr) : nullptr;
-    if (display) {
-        XWindowAttributes attributes;
-        bool there = windowExists(display, (Window)id, &attributes);
-        XCloseDisplay(display);
-        if (!there) {
-            ::SDL_SetError("no such window");
-            return 0;
-        }
-        // Tried all the same, it leaves the GL driver a GC that fails to go
-        // at exit, which Xlib's default handler reports.
-        if (attributes.c_class == InputOnly) {
-            ::SDL_SetError("an input-only window, which nothing can be drawn into");
-            return 0;
-        }
-    }
-#endif
-    return (uintptr_t)id;
-}
 
 // The lent window is gone: the context no longer draws anywhere (GL calls
 // without a current context do nothing), and the program is asked to stop,
@@ -350,7 +227,8 @@ static void closeMode(void)
     if (sdl12Window)
         SDL_DestroyWindow(sdl12Window);
     sdl12Window = nullptr;
-    lent = lentGone = lentKnown = false;
+    lent = lentGone = false;
+    sdl12ForgetLentWindow();
 }
 
 namespace sdl12 {
@@ -359,17 +237,15 @@ int SDL_Init(Uint32 flags)
 {
     if (::SDL_Init(flags & SDL_INIT_VIDEO) < 0)
         return -1;
-#ifdef _WIN32
     // Without a desktop to open windows on (Wine without an X display) SDL 2
-    // starts all the same, and only the video mode fails, with a stray
+    // may start all the same, and only the video mode fail, with a stray
     // system error as its reason.
-    if ((flags & SDL_INIT_VIDEO) && !windowsOpen()) {
+    if ((flags & SDL_INIT_VIDEO) && sdl12MayStartWithoutDesktop() && !windowsOpen()) {
         ::SDL_QuitSubSystem(SDL_INIT_VIDEO);
         ::SDL_SetError("no display found (no window can be opened; under Wine, DISPLAY must "
                        "name an X server that can be opened)");
         return -1;
     }
-#endif
     return 0;
 }
 
@@ -458,12 +334,12 @@ SDL_Surface *SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags)
     bool lentIdBad = false;
     if (foreign && *foreign) {
         SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
-        uintptr_t id = lentWindowId(foreign);
+        uintptr_t id = sdl12LentWindowId(foreign);
         lentIdBad = id == 0;
         sdl12Window = id ? SDL_CreateWindowFrom((void *)id) : nullptr;
         lent = sdl12Window != nullptr;
         if (lent)
-            knowLentWindow();
+            sdl12KnowLentWindow();
     } else if (fullscreen && sdl12EveryDisplay) {
         sdl12Window = sdl12DisplayWindow(0, SDL_WINDOW_OPENGL);
     } else {
@@ -509,7 +385,7 @@ void SDL_GL_SwapBuffers(void)
 {
     if (!sdl12Window)
         return;
-    if (lentGone || (lent && !holdLentWindow())) {
+    if (lentGone || (lent && !sdl12HoldLentWindow())) {
         lentWindowGone();
         return;
     }
@@ -517,7 +393,7 @@ void SDL_GL_SwapBuffers(void)
         SDL_GL_SwapWindow(sdl12Window);
         sdl12ShowOnOtherDisplays(context, nullptr);
         if (lent)
-            letGoLentWindow();
+            sdl12LetGoLentWindow();
         return;
     }
     // The bars: black whatever the program's clear colour.
@@ -530,7 +406,7 @@ void SDL_GL_SwapBuffers(void)
     glClearColor(clear[0], clear[1], clear[2], clear[3]);
     scaler.bindFramebuffer(GL_FRAMEBUFFER, scaler.framebuffer);
     if (lent)
-        letGoLentWindow();
+        sdl12LetGoLentWindow();
 
     // The same place in window coordinates, for the mouse (y from the top).
     int windowW, windowH;
@@ -545,18 +421,7 @@ int SDL_GetWMInfo(SDL_SysWMinfo *info)
     SDL_VERSION(&wm.version);
     if (!sdl12Window || !SDL_GetWindowWMInfo(sdl12Window, &wm))
         return -1;
-#ifdef _WIN32
-    info->window = wm.info.win.window;
-    info->hglrc = (HGLRC)context;
-    return 1;
-#else
-    if (wm.subsystem != ::SDL_SYSWM_X11)
-        return 0;
-    info->subsystem = sdl12::SDL_SYSWM_X11;
-    info->info.x11.display = wm.info.x11.display;
-    info->info.x11.window = wm.info.x11.window;
-    return 1;
-#endif
+    return sdl12FillWMInfo(wm, info, context);
 }
 
 } // namespace sdl12

@@ -5,7 +5,7 @@
 // global state never carries one parse into the next.
 #include <cstring>
 
-#include "a_hack_args.h"
+#include "hack_args.h"
 #include "fuzz_argv.h"
 
 // The window id counts only for a foreign window: "-window-id 5 -window"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "a_hack_args.h"
+#include "hack_args.h"
 
 namespace {
 
