@@ -416,7 +416,8 @@ TEST_F(Startup, FrameSettingsChooseTheModeAndThePacing)
         SCOPED_TRACE(c.env);
         std::istringstream env(c.env);
         for (std::string setting; env >> setting;)
-            putenv(strdup(setting.c_str()));
+            setenv(setting.substr(0, setting.find('=')).c_str(),
+                   setting.substr(setting.find('=') + 1).c_str(), 1);
         script.desktopW = 3840;
         script.desktopH = 2160;
         script.renderer = c.renderer;
