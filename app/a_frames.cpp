@@ -15,8 +15,6 @@
 // ---- constants ----
 
 static const int SCREENSAVER_MAX_FPS = 60;
-// What a software renderer draws at most, unless a resolution is given.
-static const Resolution SOFTWARE_BUDGET = {false, 1024, 768};
 static const char *const SOFTWARE_RENDERERS[] = {"llvmpipe", "softpipe", "GDI Generic",
                                                  "SwiftShader"};
 

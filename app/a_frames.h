@@ -8,6 +8,11 @@
 
 #include "settings.h"
 
+// ---- constants ----
+
+// What a software renderer draws at most, unless a resolution is given.
+static const Resolution SOFTWARE_BUDGET = {false, 1024, 768};
+
 // ---- types ----
 
 struct FrameSettings {

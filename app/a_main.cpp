@@ -86,7 +86,7 @@ void runCity(void)
     int width = 1024, height = 768, areaW = 0, areaH = 0;
     if (frames.sized) {
         pictureArea(videoInfo->current_w, videoInfo->current_h, areaW, areaH);
-        pictureSize(frames.budgeted ? Resolution{false, 1024, 768} : frames.resolution, areaW,
+        pictureSize(frames.budgeted ? SOFTWARE_BUDGET : frames.resolution, areaW,
                     areaH, width, height);
     }
     surface = SDL_SetVideoMode(width, height, 16, (Uint32)videoFlags);
