@@ -15,19 +15,13 @@ static HWND lentHandle = nullptr;
 
 // ---- functions ----
 
-uintptr_t sdl12LentWindowId(const char *text)
+bool sdl12LentWindowUsable(uintptr_t id)
 {
-    char *end;
-    unsigned long long id = SDL_strtoull(text, &end, 0);
-    if (end == text || *end || id == 0 || id != (uintptr_t)id) {
-        ::SDL_SetError("not a window id");
-        return 0;
-    }
-    if (!IsWindow((HWND)(uintptr_t)id)) {
+    if (!IsWindow((HWND)id)) {
         ::SDL_SetError("no such window");
-        return 0;
+        return false;
     }
-    return (uintptr_t)id;
+    return true;
 }
 
 void sdl12KnowLentWindow(void)

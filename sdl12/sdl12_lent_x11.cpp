@@ -44,14 +44,8 @@ static bool windowExists(Display *display, Window window, XWindowAttributes *att
 
 // An id of no window is caught here: SDL would hand Xlib's error to its
 // default handler, which prints several lines and ends the process.
-uintptr_t sdl12LentWindowId(const char *text)
+bool sdl12LentWindowUsable(uintptr_t id)
 {
-    char *end;
-    unsigned long long id = SDL_strtoull(text, &end, 0);
-    if (end == text || *end || id == 0 || id != (uintptr_t)id) {
-        ::SDL_SetError("not a window id");
-        return 0;
-    }
     const char *driver = SDL_GetCurrentVideoDriver();
     Display *display = driver && SDL_strcmp(driver, "x11") == 0 ? XOpenDisplay(nullptr) : nullptr;
     if (display) {
@@ -60,16 +54,16 @@ uintptr_t sdl12LentWindowId(const char *text)
         XCloseDisplay(display);
         if (!there) {
             ::SDL_SetError("no such window");
-            return 0;
+            return false;
         }
         // Tried all the same, it leaves the GL driver a GC that fails to go
         // at exit, which Xlib's default handler reports.
         if (attributes.c_class == InputOnly) {
             ::SDL_SetError("an input-only window, which nothing can be drawn into");
-            return 0;
+            return false;
         }
     }
-    return (uintptr_t)id;
+    return true;
 }
 
 void sdl12KnowLentWindow(void)

@@ -40,8 +40,9 @@ void sdl12CloseOtherDisplays(void);
 
 // The platform's own (sdl12_lent_x11.cpp, sdl12_lent_win32.cpp): a window
 // lent through SDL_WINDOWID, held still while each frame goes into it.
-// The window SDL_WINDOWID names, or 0 with the reason in SDL's error.
-uintptr_t sdl12LentWindowId(const char *text);
+// Whether the window a lent id names can be drawn into; the reason in SDL's
+// error where not.
+bool sdl12LentWindowUsable(uintptr_t id);
 void sdl12KnowLentWindow(void);     // looked up once, when the mode is set
 void sdl12ForgetLentWindow(void);   // the mode is closed
 // Whether the lent window is still there; while true, it stays there until

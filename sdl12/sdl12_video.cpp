@@ -211,6 +211,18 @@ static void lentWindowGone(void)
     }
 }
 
+// The window SDL_WINDOWID names, or 0 with the reason in SDL's error.
+static uintptr_t lentWindowId(const char *text)
+{
+    char *end;
+    unsigned long long id = SDL_strtoull(text, &end, 0);
+    if (end == text || *end || id == 0 || id != (uintptr_t)id) {
+        ::SDL_SetError("not a window id");
+        return 0;
+    }
+    return sdl12LentWindowUsable((uintptr_t)id) ? (uintptr_t)id : 0;
+}
+
 static void closeMode(void)
 {
     if (context && scaler.framebuffer && !lentGone) {
@@ -334,7 +346,7 @@ SDL_Surface *SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags)
     bool lentIdBad = false;
     if (foreign && *foreign) {
         SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
-        uintptr_t id = sdl12LentWindowId(foreign);
+        uintptr_t id = lentWindowId(foreign);
         lentIdBad = id == 0;
         sdl12Window = id ? SDL_CreateWindowFrom((void *)id) : nullptr;
         lent = sdl12Window != nullptr;
