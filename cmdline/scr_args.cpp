@@ -1,11 +1,11 @@
-// win_scr_args.cpp -- option parsing for boxcity.scr. Windows starts a
+// scr_args.cpp -- option parsing for boxcity.scr. Windows starts a
 // screensaver with "/s", "/p 1234" or "/c:1234" (the settings dialog may also
 // start it with nothing at all); people type "-S" as well, so either prefix
 // and either case are taken. One option at most: anything else is a mistake
 // worth naming, since a screensaver has no console to print help on.
 #include <cctype>
 
-#include "win_scr.h"
+#include "scr_args.h"
 #include "cmdline.h"
 
 // ---- constants ----
