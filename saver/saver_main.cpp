@@ -11,6 +11,7 @@
 
 #include "app.h"
 #include "saver.h"
+#include "saver_args.h"
 
 // ---- functions ----
 
