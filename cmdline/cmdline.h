@@ -1,8 +1,9 @@
-// cmdline.h -- what the parsers of outside input share: boxcity-snap's
-// command line (and the page's address, which reuses it), the screensaver
-// hack's and boxcity.scr's. Header only; it depends on nothing of the project.
+// cmdline.h -- what the parsers of outside input and the programs' command
+// lines share: a refused value shown on one line, the --version text.
+// Header only; it depends on nothing of the project.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 // ---- functions ----
@@ -24,4 +25,13 @@ inline std::string shownText(const std::string &text)
         }
     }
     return out;
+}
+
+// What --version prints, the same for every program: name and version on
+// the first line, as packaging scripts read it, then the licence.
+inline void printVersion(const char *program, const char *version)
+{
+    std::printf("%s %s\n"
+                "Copyright (c) 2026 the boxcity developers\n"
+                "License MIT <https://opensource.org/licenses/MIT>\n", program, version);
 }
