@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 #include "app.h"
+#include "cmdline.h"
 #include "saver.h"
+#include "saver_args.h"
 
 // ---- functions ----
 
@@ -35,9 +37,7 @@ extern "C" int SDL_main(int argc, char *argv[])
         return 0;
     }
     if (opts.version) {
-        std::fputs("boxcity-saver " BOXCITY_VERSION "\n"
-                   "Copyright (c) 2026 the boxcity developers\n"
-                   "License MIT <https://opensource.org/licenses/MIT>\n", stdout);
+        printVersion("boxcity-saver", BOXCITY_VERSION);
         return 0;
     }
     if (!takeSaverLock())

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "cmdline.h"
 #include "offscreen.h"
 #include "render.h"
 #include "settings.h"
@@ -173,9 +174,7 @@ int main(int argc, char **argv)
         return 0;
     }
     if (opts.version) {
-        std::fputs("boxcity-snap " BOXCITY_VERSION "\n"
-                   "Copyright (c) 2026 the boxcity developers\n"
-                   "License MIT <https://opensource.org/licenses/MIT>\n", stdout);
+        printVersion("boxcity-snap", BOXCITY_VERSION);
         return 0;
     }
     if (opts.png.empty() && opts.state.empty() && opts.video.empty())

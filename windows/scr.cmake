@@ -1,12 +1,11 @@
-# scr.cmake -- boxcity.scr, the Windows screensaver: its command line, its
-# stored settings read back and the input that ends it, plain code that
-# builds and is tested everywhere, and on Windows the program itself with its
-# settings dialog.
-add_library(scr STATIC ${CMAKE_CURRENT_LIST_DIR}/win_scr_args.cpp
-                       ${CMAKE_CURRENT_LIST_DIR}/win_scr_input.cpp
+# scr.cmake -- boxcity.scr, the Windows screensaver: its stored settings
+# read back and the input that ends it, over its command line (scrargs),
+# plain code that builds and is tested everywhere, and on Windows the program
+# itself with its settings dialog.
+add_library(scr STATIC ${CMAKE_CURRENT_LIST_DIR}/win_scr_input.cpp
                        ${CMAKE_CURRENT_LIST_DIR}/win_scr_settings.cpp)
 target_include_directories(scr PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(scr PUBLIC PkgConfig::SDL PRIVATE cmdline)
+target_link_libraries(scr PUBLIC PkgConfig::SDL scrargs PRIVATE cmdline)
 
 if(WIN32)
   add_executable(boxcity-scr WIN32 ${CMAKE_CURRENT_LIST_DIR}/win_scr_main.cpp

@@ -1,12 +1,12 @@
-// win_scr.h -- boxcity.scr, the Windows screensaver: its command line (what
-// Windows passes a screensaver: run it, preview it in a window, show its
-// settings), its stored settings and the input that ends it.
+// win_scr.h -- boxcity.scr, the Windows screensaver: its command line
+// (scr_args.h), its stored settings and the input that ends it.
 #pragma once
 
 #include <SDL.h>
 
-#include <cstdint>
 #include <string>
+
+#include "scr_args.h"
 
 // ---- constants ----
 
@@ -20,18 +20,6 @@ static const unsigned long SCR_REG_SZ = 1, SCR_REG_DWORD = 4;
 
 // ---- types ----
 
-// What Windows asks the screensaver to do.
-enum class ScrMode {
-    Configure,                         // the settings dialog (/c, or no option)
-    Saver,                             // the full-screen animation (/s)
-    Preview,                           // the animation inside a window (/p)
-};
-
-struct ScrOptions {
-    ScrMode mode = ScrMode::Configure;
-    uint64_t window = 0;               // /p's window, /c's dialog owner (0: none)
-};
-
 // A value as the registry holds it: its type and its bytes as read.
 struct StoredValue {
     bool found = false;
@@ -39,22 +27,7 @@ struct StoredValue {
     std::string bytes;
 };
 
-// ---- globals ----
-
-extern const char SCR_USAGE[];         // one line, no newline
-
-// The outcome of parsing: status 0 with the options filled, or status 2 and
-// one line naming the problem.
-struct ScrParse {
-    int status = 0;
-    std::string problem;
-};
-
 // ---- functions ----
-
-ScrParse parseScrArgs(int argc, char **argv, ScrOptions &opts);
-// A window handle as Windows writes it: decimal, or 0x hexadecimal, not 0.
-bool parseScrWindow(const char *text, uint64_t &window);
 
 // The setting a stored value holds, as the environment hands it to the
 // shell (BOXCITY_RESOLUTION, BOXCITY_MAX_FPS); "" where there is none to

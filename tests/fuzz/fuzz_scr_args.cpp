@@ -2,7 +2,7 @@
 // any argv is taken, a preview always with a window, or refused with status 2
 // and one line; what was taken reads back the same when written out again.
 #include "fuzz_argv.h"
-#include "win_scr.h"
+#include "scr_args.h"
 
 static bool same(const ScrOptions &a, const ScrOptions &b)
 {

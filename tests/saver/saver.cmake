@@ -7,3 +7,12 @@ if(TARGET boxcity-saver AND BOXCITY_SWAY)
            COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/e2e_saver.sh $<TARGET_FILE:boxcity-saver>)
   set_tests_properties(E2E.Saver.Sway PROPERTIES LABELS "long;saver" TIMEOUT 300)
 endif()
+
+# Help and version need no display, so the everyday run checks them.
+if(TARGET boxcity-saver)
+  add_test(NAME Saver.Version COMMAND boxcity-saver --version)
+  set_tests_properties(Saver.Version PROPERTIES PASS_REGULAR_EXPRESSION
+    "^boxcity-saver ${PROJECT_VERSION}\nCopyright [^\n]*\nLicense MIT [^\n]*\n$")
+  add_test(NAME Saver.Help COMMAND boxcity-saver --help)
+  set_tests_properties(Saver.Help PROPERTIES PASS_REGULAR_EXPRESSION "^usage: boxcity-saver ")
+endif()

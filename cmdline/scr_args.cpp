@@ -1,11 +1,11 @@
-// win_scr_args.cpp -- option parsing for boxcity.scr. Windows starts a
+// scr_args.cpp -- option parsing for boxcity.scr. Windows starts a
 // screensaver with "/s", "/p 1234" or "/c:1234" (the settings dialog may also
 // start it with nothing at all); people type "-S" as well, so either prefix
 // and either case are taken. One option at most: anything else is a mistake
 // worth naming, since a screensaver has no console to print help on.
 #include <cctype>
 
-#include "win_scr.h"
+#include "scr_args.h"
 #include "cmdline.h"
 
 // ---- constants ----
@@ -16,32 +16,7 @@ const char SCR_USAGE[] = "usage: boxcity.scr [/s | /p HWND | /c[:HWND]]";
 
 bool parseScrWindow(const char *text, uint64_t &window)
 {
-    unsigned base = 10;
-    if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        base = 16;
-        text += 2;
-    }
-    if (text[0] == '\0')
-        return false;
-    uint64_t v = 0;
-    for (const char *p = text; *p; p++) {
-        unsigned digit;
-        if (*p >= '0' && *p <= '9')
-            digit = (unsigned)(*p - '0');
-        else if (base == 16 && *p >= 'a' && *p <= 'f')
-            digit = (unsigned)(*p - 'a' + 10);
-        else if (base == 16 && *p >= 'A' && *p <= 'F')
-            digit = (unsigned)(*p - 'A' + 10);
-        else
-            return false;
-        if (v > (UINT64_MAX - digit) / base)   // wider than a handle
-            return false;
-        v = v * base + digit;
-    }
-    if (v == 0)                                // no window at all
-        return false;
-    window = v;
-    return true;
+    return windowNumber(text, UINT64_MAX, window);
 }
 
 ScrParse parseScrArgs(int argc, char **argv, ScrOptions &opts)

@@ -4,6 +4,12 @@
 
 #include <string>
 
+// ---- constants ----
+
+extern const char HACK_USAGE[];        // one line, no newline
+
+// ---- types ----
+
 // Where the hack has boxcity draw.
 enum class HackTarget {
     OwnWindow,                         // boxcity's own full-screen window
@@ -19,14 +25,14 @@ struct HackOptions {
     bool help = false;
 };
 
-extern const char HACK_USAGE[];        // one line, no newline
-
 // The outcome of parsing: status 0 with the options filled, or the exit
 // status (2 bad command line, 1 nothing to draw on) and one line saying why.
 struct HackParse {
     int status = 0;
     std::string problem;
 };
+
+// ---- functions ----
 
 // Parses argv; rootWindow is $XSCREENSAVER_WINDOW (null when unset), the
 // window that --root names.

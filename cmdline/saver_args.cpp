@@ -3,7 +3,7 @@
 #include <getopt.h>
 
 #include "cmdline.h"
-#include "saver.h"
+#include "saver_args.h"
 
 // ---- constants ----
 

@@ -1,9 +1,17 @@
 // snap_args.h -- the command line of boxcity-snap: its options and a strict
-// parser that turns bad input into one line naming the problem.
+// parser that turns bad input into one line naming the problem. The page's
+// address is read through it too (web_address.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+// ---- constants ----
+
+extern const char SNAP_USAGE[];        // one line, no newline
+extern const char SNAP_HELP[];         // the full --help text
+
+// ---- types ----
 
 struct SnapOptions {
     bool help = false;
@@ -20,8 +28,7 @@ struct SnapOptions {
     int width = 0, height = 0;         // --png and --video size; 0: 1024x768
 };
 
-extern const char SNAP_USAGE[];        // one line, no newline
-extern const char SNAP_HELP[];         // the full --help text
+// ---- functions ----
 
 // Fills opts from argv; returns an empty string, or the problem in one line.
 std::string parseSnapArgs(int argc, char **argv, SnapOptions &opts);

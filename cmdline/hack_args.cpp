@@ -39,29 +39,8 @@ static const struct option LONG_OPTIONS[] = {
 
 bool parseWindowId(const char *text, unsigned long &id)
 {
-    int base = 10;
-    if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        base = 16;
-        text += 2;
-    }
-    if (text[0] == '\0')
-        return false;
-    unsigned long long v = 0;
-    for (const char *p = text; *p; p++) {
-        int digit;
-        if (*p >= '0' && *p <= '9')
-            digit = *p - '0';
-        else if (base == 16 && *p >= 'a' && *p <= 'f')
-            digit = *p - 'a' + 10;
-        else if (base == 16 && *p >= 'A' && *p <= 'F')
-            digit = *p - 'A' + 10;
-        else
-            return false;
-        v = v * (unsigned)base + (unsigned)digit;
-        if (v > 0xffffffffULL)          // X ids are 32-bit
-            return false;
-    }
-    if (v == 0)                          // None, never a window
+    uint64_t v = 0;
+    if (!windowNumber(text, 0xffffffff, v))   // X ids are 32-bit
         return false;
     id = (unsigned long)v;
     return true;

@@ -8,6 +8,8 @@
 #include "settings.h"
 #include "snap_args.h"
 
+// ---- types ----
+
 // The address's display settings; the frame limit is 60 unless given.
 struct PageSettings {
     Resolution resolution;
@@ -20,6 +22,8 @@ struct AddressValues {
     const std::string *seed = nullptr, *frames = nullptr;
     const std::string *resolution = nullptr, *fps = nullptr;
 };
+
+// ---- functions ----
 
 // Reads values into opts and page; returns "" or the problem in one line,
 // named after the parameter.
