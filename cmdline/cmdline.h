@@ -61,11 +61,22 @@ inline bool windowNumber(const char *text, uint64_t most, uint64_t &value)
     return true;
 }
 
+// Text for standard output, such as --help: 0 once it is written, else 1 and
+// one line on standard error, so that a full disk is not taken for success.
+inline int printOut(const char *program, const std::string &text)
+{
+    if (std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "%s: cannot write to standard output\n", program);
+        return 1;
+    }
+    return 0;
+}
+
 // What --version prints, the same for every program: name and version on
 // the first line, as packaging scripts read it, then the licence.
-inline void printVersion(const char *program, const char *version)
+inline int printVersion(const char *program, const char *version)
 {
-    std::printf("%s %s\n"
-                "Copyright (c) 2026 the boxcity developers\n"
-                "License MIT <https://opensource.org/licenses/MIT>\n", program, version);
+    return printOut(program, std::string(program) + " " + version + "\n"
+                    "Copyright (c) 2026 the boxcity developers\n"
+                    "License MIT <https://opensource.org/licenses/MIT>\n");
 }

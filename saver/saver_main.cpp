@@ -32,14 +32,10 @@ extern "C" int SDL_main(int argc, char *argv[])
         std::fprintf(stderr, "boxcity-saver: %s\n%s\n", problem.c_str(), SAVER_USAGE);
         return 2;
     }
-    if (opts.help) {
-        std::fputs(SAVER_HELP, stdout);
-        return 0;
-    }
-    if (opts.version) {
-        printVersion("boxcity-saver", BOXCITY_VERSION);
-        return 0;
-    }
+    if (opts.help)
+        return printOut("boxcity-saver", SAVER_HELP);
+    if (opts.version)
+        return printVersion("boxcity-saver", BOXCITY_VERSION);
     if (!takeSaverLock())
         return 0;   // already showing
 

@@ -169,14 +169,10 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "boxcity-snap: %s\n%s\n", problem.c_str(), SNAP_USAGE);
         return 2;
     }
-    if (opts.help) {
-        std::fputs(SNAP_HELP, stdout);
-        return 0;
-    }
-    if (opts.version) {
-        printVersion("boxcity-snap", BOXCITY_VERSION);
-        return 0;
-    }
+    if (opts.help)
+        return printOut("boxcity-snap", SNAP_HELP);
+    if (opts.version)
+        return printVersion("boxcity-snap", BOXCITY_VERSION);
     if (opts.png.empty() && opts.state.empty() && opts.video.empty())
         opts.info = true;
     if (!opts.video.empty()) {

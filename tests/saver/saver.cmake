@@ -15,4 +15,7 @@ if(TARGET boxcity-saver)
     "^boxcity-saver ${PROJECT_VERSION}\nCopyright [^\n]*\nLicense MIT [^\n]*\n$")
   add_test(NAME Saver.Help COMMAND boxcity-saver --help)
   set_tests_properties(Saver.Help PROPERTIES PASS_REGULAR_EXPRESSION "^usage: boxcity-saver ")
+  add_test(NAME Saver.HelpAndVersionOnAFullDiskFail COMMAND sh -c
+    "for o in --help --version; do \"$0\" $o >/dev/full 2>/dev/null; [ $? = 1 ] || exit 1; done"
+    $<TARGET_FILE:boxcity-saver>)
 endif()

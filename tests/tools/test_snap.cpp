@@ -241,6 +241,11 @@ TEST_F(Snap, HelpPrintsUsageAndVersionTheProjectVersion)
     EXPECT_EQ(version.out.rfind("boxcity-snap " BOXCITY_VERSION "\nCopyright", 0), 0u) << version.out;
     EXPECT_NE(version.out.find("\nLicense MIT"), std::string::npos) << version.out;
     EXPECT_FALSE(fs::exists(dir / "x.png"));
+    // Text that could not be written is a failure, not a printed text.
+    for (const std::string option : {"--help", "--version"}) {
+        const int wait = std::system(("'" SNAP_BIN "' " + option + " >/dev/full 2>/dev/null").c_str());
+        EXPECT_EQ(WEXITSTATUS(wait), 1) << option;
+    }
 }
 
 TEST_F(Snap, BadInputGetsItsMessageAndStatusAndLeavesNoFile)
