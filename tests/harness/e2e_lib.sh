@@ -139,7 +139,9 @@ wait_window() {
         alive || fail "ended before its window appeared"
         sleep 0.1
     done
-    fail "no window within 60 s"
+    # Which windows there were says whether it was never made or never shown.
+    fail "no window within 60 s; windows of class $1: $(xdotool search --class "$1" 2>/dev/null |
+        while read -r w; do xwininfo -id "$w" | grep -o 'Map State: .*'; done | tr '\n' ' ')"
 }
 
 lit_box() {
