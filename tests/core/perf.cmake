@@ -17,7 +17,7 @@ endif()
 if(BOXCITY_X86_32)
   add_test(NAME Build.X87MathRefused
     COMMAND ${CMAKE_CXX_COMPILER} -std=c++17 -fsyntax-only -mfpmath=387
-            -I${PROJECT_SOURCE_DIR}/world ${PROJECT_SOURCE_DIR}/world/w_records.cpp)
+            -I$<TARGET_PROPERTY:world,INTERFACE_INCLUDE_DIRECTORIES> -x c++ -include world.h /dev/null)
   set_tests_properties(Build.X87MathRefused PROPERTIES
     PASS_REGULAR_EXPRESSION "FLT_EVAL_METHOD 0\\); on 32-bit x86 build with SSE2 math")
 endif()
