@@ -139,7 +139,9 @@ wait_window() {
         alive || fail "ended before its window appeared"
         sleep 0.1
     done
-    # Which windows there were says whether it was never made or never shown.
+    # Which windows there were says whether it was never made or never shown;
+    # a window manager's complaints say why.
+    [ -s "$e2e_short/openbox.log" ] && sed 's/^/openbox: /' "$e2e_short/openbox.log"
     fail "no window within 60 s; windows of class $1: $(xdotool search --class "$1" 2>/dev/null |
         while read -r w; do xwininfo -id "$w" | grep -o 'Map State: .*'; done | tr '\n' ' ')"
 }
