@@ -20,7 +20,7 @@ foreach(i RANGE 2)
   add_test(NAME Soak.Million.Seed${seed}
     COMMAND test_soak --gtest_filter=Soak/SoakSeeds.EveryStepKeepsTheInvariants/${i})
   set_tests_properties(Soak.Million.Seed${seed} PROPERTIES
-    ENVIRONMENT BOXCITY_SOAK_STEPS=1000000 LABELS long TIMEOUT 3600)
+    ENVIRONMENT BOXCITY_SOAK_STEPS=1000000 LABELS long TIMEOUT 3600 COST 200)
 endforeach()
 
 # The renderer: GL state and pixels on an offscreen context.
