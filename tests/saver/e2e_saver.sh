@@ -17,6 +17,8 @@ if [ "$(id -u)" = 0 ]; then
     user=boxcity-e2e-$$
     useradd --system --no-create-home --home-dir "$rt" "$user" || fail "no user to run sway"
     chown "$user:" "$rt" && chmod 711 "$e2e_short"
+    # A copy the user can run: the build may lie in a folder only root enters.
+    install -m 755 -o "$user" "$saver" "$rt/boxcity-saver" && saver=$rt/boxcity-saver
 fi
 e2e_on_exit() {
     [ -n "$user" ] && pkill -KILL -u "$user" && sleep 0.3
