@@ -122,7 +122,8 @@ e2e_wm_ready() {
 # openbox honours the full-screen request, as common desktops do.
 start_wm() {
     openbox --sm-disable >"$e2e_short/openbox.log" 2>&1 &
-    e2e_track $!
+    e2e_wm=$!
+    e2e_track $e2e_wm
     wait_until 30 "openbox did not start" e2e_wm_ready
 }
 
@@ -141,7 +142,10 @@ wait_window() {
     done
     # Which windows there were says whether it was never made or never shown;
     # a window manager's complaints say why.
-    [ -s "$e2e_short/openbox.log" ] && sed 's/^/openbox: /' "$e2e_short/openbox.log"
+    if [ -n "${e2e_wm:-}" ]; then
+        alive "$e2e_wm" || echo "openbox: no longer running"
+        sed 's/^/openbox: /' "$e2e_short/openbox.log"
+    fi
     fail "no window within 60 s; windows of class $1: $(xdotool search --class "$1" 2>/dev/null |
         while read -r w; do xwininfo -id "$w" | grep -o 'Map State: .*'; done | tr '\n' ' ')"
 }
