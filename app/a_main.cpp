@@ -116,6 +116,8 @@ void runCity(void)
     while (!done && !windowLost()) {
         done = drainEvents(SDL_PollEvent, &event);
         calcme();
+        // Plain boxcity keeps the renderer's own frame (draw, 6 ms, swap); a
+        // limit or the overlay goes between the drawing and the swap.
         if (!frames.paced && !frames.showFps) {
             drawGLScene();
             continue;
