@@ -15,18 +15,21 @@
 // ---- constants ----
 
 static const int SCREENSAVER_MAX_FPS = 60;
-static const char *const SOFTWARE_RENDERERS[] = {"llvmpipe", "softpipe", "GDI Generic",
-                                                 "SwiftShader"};
+// Found anywhere in GL_RENDERER: Mesa's rasterisers (a driver layered over
+// one, such as zink, names it too), Windows' own OpenGL 1.1, and the CPU
+// devices that Direct3D and Vulkan layers report.
+static const char *const SOFTWARE_RENDERERS[] = {
+    "llvmpipe", "softpipe", "swrast", "Software Rasterizer", "GDI Generic", "SwiftShader",
+    "Microsoft Basic Render Driver"};
 
 // ---- types ----
 
 using Clock = std::chrono::steady_clock;
-using Seconds = std::chrono::duration<double>;
 
 // ---- globals ----
 
 static bool saverDefaults = false;
-static std::chrono::time_point<Clock, Seconds> nextFrame;  // when the next may be shown
+static Clock::time_point nextFrame;    // when the next may be shown
 static bool framesStarted = false;
 
 // ---- functions ----
@@ -101,12 +104,16 @@ bool softwareRenderer(void)
 
 // Frames are due on a fixed grid, so that short sleeps and long frames even
 // out; a frame later than a whole period starts the grid anew rather than
-// letting the next ones catch up in a burst.
+// letting the next ones catch up in a burst. The grid is kept in the clock's
+// own ticks: a point held as double seconds and compared back with the
+// clock's reading may come out a fraction of a tick later than it, and the
+// frame that starts the grid would then wait.
 void waitForFrame(int maxFps)
 {
     if (maxFps <= 0)
         return;
-    const Seconds period(1.0 / (double)maxFps);
+    const Clock::duration period = std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(1.0 / (double)maxFps));
     auto now = Clock::now();
     if (!framesStarted || now - nextFrame > period) {
         framesStarted = true;

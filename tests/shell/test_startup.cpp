@@ -447,4 +447,23 @@ TEST_F(Startup, FrameSettingsChooseTheModeAndThePacing)
     }
 }
 
+// Every way a software renderer names itself, and GPUs that merely mention
+// the compiler it shares a name with: the budget holds on the first only.
+TEST_F(Startup, SoftwareRenderersKnownByEveryName)
+{
+    const struct { const char *renderer; bool software; } cases[] = {
+        {"llvmpipe (LLVM 15.0.6, 256 bits)", true}, {"softpipe", true}, {"swrast", true},
+        {"Software Rasterizer", true}, {"GDI Generic", true},
+        {"zink Vulkan 1.3(llvmpipe (LLVM 15.0.6, 256 bits))", true},
+        {"ANGLE (Google, Vulkan 1.3.0 (SwiftShader Device (Subzero)), SwiftShader driver)", true},
+        {"D3D12 (Microsoft Basic Render Driver)", true},
+        {"AMD Radeon RX 6800 (navi21, LLVM 15.0.6, DRM 3.49, 6.1.0-13-amd64)", false},
+        {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)", false},
+        {"NVIDIA GeForce RTX 3080/PCIe/SSE2", false}, {"", false}, {nullptr, false}};
+    for (const auto &c : cases) {
+        script.renderer = c.renderer;
+        EXPECT_EQ(softwareRenderer(), c.software) << (c.renderer ? c.renderer : "(none)");
+    }
+}
+
 }  // namespace
