@@ -126,6 +126,10 @@ runs)
     xmllint --xpath '//@arg-set' "$xml" | sed 's/^ *arg-set="\(.*\)"$/\1/' >>"$e2e_short/xmlargs"
     while read -r -a arg; do
         hack "$hack" -window "${arg[@]}" || fail "status $? for '${arg[*]}' from boxcity.xml"
+        # Each end of the frame-rate slider is a limit handed on, never none.
+        [ "${arg[0]}" != --max-fps ] || { [ "${arg[1]}" -ge 1 ] 2>/dev/null &&
+            expect_ran BOXCITY_MAX_FPS="${arg[1]}"; } ||
+            fail "boxcity.xml's frame-rate slider at ${arg[1]} hands on no limit"
     done <"$e2e_short/xmlargs"
     [ "$(wc -l <"$e2e_short/xmlargs")" -ge 6 ] || fail "boxcity.xml offers too few settings"
     hack "$hack" -help || fail "status $? for -help"

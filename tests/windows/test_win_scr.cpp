@@ -93,7 +93,8 @@ TEST(ScrArgs, MalformedNamesTheProblem)
 // Whatever the registry holds is a setting or the default (""), never more.
 TEST(ScrSettings, StoredValuesTakenOrIgnored)
 {
-    const std::string dword5("\x05\0\0\0", 4), dword1001("\xe9\x03\0\0", 4);
+    const std::string dword0("\0\0\0\0", 4), dword5("\x05\0\0\0", 4),
+        dword1000("\xe8\x03\0\0", 4), dword1001("\xe9\x03\0\0", 4);
     const struct { StoredValue value; const char *resolution, *maxFps; } cases[] = {
         {StoredValue(), "", ""},
         {StoredValue{true, SCR_REG_SZ, std::string("01280x0960\0", 11)}, "1280x960", ""},
@@ -101,6 +102,9 @@ TEST(ScrSettings, StoredValuesTakenOrIgnored)
         {StoredValue{true, SCR_REG_SZ, "0x0"}, "", ""},
         {StoredValue{true, 2 /* REG_EXPAND_SZ */, "native"}, "", ""},
         {StoredValue{true, SCR_REG_DWORD, dword5}, "", "5"},
+        // The ends of the range, none and the highest limit, are settings too.
+        {StoredValue{true, SCR_REG_DWORD, dword0}, "", "0"},
+        {StoredValue{true, SCR_REG_DWORD, dword1000}, "", "1000"},
         {StoredValue{true, SCR_REG_DWORD, dword1001}, "", ""},
         {StoredValue{true, SCR_REG_DWORD, "\x05"}, "", ""},
         {StoredValue{true, SCR_REG_SZ, "5"}, "", ""},
