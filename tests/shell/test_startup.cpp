@@ -400,6 +400,8 @@ TEST_F(Startup, FrameSettingsChooseTheModeAndThePacing)
          "mode(1440,1080) picture(1440,1080) drawGLScene drawGLScene"},
         {"BOXCITY_MAX_FPS=1", "llvmpipe",
          "mode(1024,768) picture(1024,768) drawFrame swap drawFrame delay swap"},
+        {"BOXCITY_MAX_FPS=1 BOXCITY_SHOW_FPS=1", "llvmpipe",
+         "mode(1024,768) picture(1024,768) drawFrame fps swap drawFrame fps delay swap"},
         {"BOXCITY_SCREENSAVER=yes", "", "BOXCITY_SCREENSAVER: 'yes' is not 1 (or unset)"},
         {"BOXCITY_RESOLUTION=0x768", "",
          "BOXCITY_RESOLUTION: '0x768' has no pixels (each side at least 1)"},
