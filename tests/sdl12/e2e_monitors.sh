@@ -3,7 +3,8 @@
 # two-monitor server (xserver_run.sh --two-monitors), the desktop painted a
 # colour first:
 # both monitors show the city letterboxed to their shape and the colour
-# nowhere; then the user comes back and it ends with status 0.
+# nowhere; then the user comes back, or a signal comes, and it ends with
+# status 0.
 #
 # Usage: e2e_monitors.sh SCENARIO PROGRAM [ARG...]
 #   key     a key pressed with the pointer over the second monitor
@@ -15,6 +16,7 @@
 #           the primary shows the city and keeps showing it when the black
 #           window takes the focus; a window that covered the black one for
 #           a while leaves nothing behind; a key ends it
+#   sigterm, sighup  the signal ends it (an idle daemon's stop, a hang-up)
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/../harness/e2e_lib.sh"
 
@@ -82,6 +84,7 @@ case $scenario in
 key | black) xdotool key space 2>/dev/null ;;
 xautolock) xdotool click 1 2>/dev/null ;;
 mouse) for x in 320 360 420; do xdotool mousemove $((x2 + x)) 320; sleep 0.1; done ;;
+sigterm | sighup) kill -"${scenario#sig}" "$pid" ;;
 *) fail "unknown scenario" ;;
 esac
 if [ "$scenario" = xautolock ]; then   # not our child: its status comes in a file

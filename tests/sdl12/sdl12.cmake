@@ -55,7 +55,7 @@ set_tests_properties(E2E.Sdl12.Storm PROPERTIES TIMEOUT 300)
 # The screensavers' full-screen run over the layer (boxcity-saver) on the
 # two-monitor server: both monitors show the city, the desktop nowhere.
 if(BOXCITY_XORG)
-  foreach(scenario key mouse black xautolock)
+  foreach(scenario key mouse black xautolock sigterm sighup)
     add_test(NAME E2E.Sdl12.EveryMonitor.${scenario}
              COMMAND ${XORG_TWO}
                      bash ${CMAKE_CURRENT_LIST_DIR}/e2e_monitors.sh ${scenario}
@@ -64,5 +64,6 @@ if(BOXCITY_XORG)
   endforeach()
   # One of the two is enough for every everyday run (plain, sanitized, Clang).
   set_tests_properties(E2E.Sdl12.EveryMonitor.mouse E2E.Sdl12.EveryMonitor.black
-                       E2E.Sdl12.EveryMonitor.xautolock PROPERTIES LABELS "long;saver")
+                       E2E.Sdl12.EveryMonitor.xautolock E2E.Sdl12.EveryMonitor.sigterm
+                       E2E.Sdl12.EveryMonitor.sighup PROPERTIES LABELS "long;saver")
 endif()
