@@ -52,11 +52,12 @@ artifacts)
     v=$(source_version "$src")
     [ -n "$v" ] || fail "no version in $src"
     arch=$(dpkg --print-architecture)
-    files=("boxcity-$v.tar.gz" "boxcity_${v}_$arch.deb" "boxcity_${v}_arm64.deb" "boxcity-$v-setup.exe" "boxcity-$v-web.zip")
+    files=("boxcity-$v.tar.gz" "boxcity_${v}_$arch.deb" "boxcity_${v}_arm64.deb" "boxcity-$v-setup.exe"
+           "boxcity-$v-web.zip" "boxcity-$v-lively.zip" "boxcity-$v-wallpaper-engine.zip")
     [ "$(cd "$release" && ls)" = "$(printf '%s\n' "${files[@]}" SHA256SUMS | LC_ALL=C sort)" ] ||
-        fail "release holds $(cd "$release" && ls | tr '\n' ' '), not the five files of $v and SHA256SUMS"
+        fail "release holds $(cd "$release" && ls | tr '\n' ' '), not the seven files of $v and SHA256SUMS"
     [ "$(awk '{ print $2 }' "$release/SHA256SUMS")" = "$(printf '%s\n' "${files[@]}")" ] ||
-        fail "SHA256SUMS does not list the five files"
+        fail "SHA256SUMS does not list the seven files"
     (cd "$release" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
     tmp=$e2e_short
 
@@ -101,6 +102,30 @@ artifacts)
         "$release/${files[4]}" "boxcity-$v-web/index.html" >"$tmp/index.html" || fail "no index.html in the web zip"
     grep -q "<meta name=\"boxcity-version\" content=\"$v\">" "$tmp/index.html" ||
         fail "the web page does not say version $v"
+    # The wallpapers: each host's metadata is JSON naming the page, which is
+    # in the zip with everything it loads, marked as a wallpaper, of this version.
+    python3 - "$release/${files[5]}" "" LivelyInfo.json FileName \
+              "$release/${files[6]}" "boxcity-$v-wallpaper-engine/" project.json file "$v" <<'PY' ||
+import json, sys, zipfile
+args, v = sys.argv[1:-1], sys.argv[-1]
+for path, top, meta, key in zip(*[iter(args)] * 4):
+    names = zipfile.ZipFile(path).namelist()
+    read = lambda name: zipfile.ZipFile(path).read(top + name).decode()
+    info = json.loads(read(meta))
+    for name in [info[key], "page.js", "page.css", "boxcity.js", "boxcity.wasm"]:
+        assert top + name in names, f"{path}: no {top + name}"
+    page = read(info[key])
+    assert "<html lang=\"en\" data-wallpaper>" in page, f"{path}: the page is not a wallpaper"
+    assert f'<meta name="boxcity-version" content="{v}">' in page, f"{path}: the page is not version {v}"
+    if meta == "LivelyInfo.json":
+        assert info["Type"] == 1 and info["Arguments"] == "--pause-event true", f"{path}: {info}"
+        settings = json.loads(read("LivelyProperties.json"))
+    else:
+        assert info["type"] == "web" and v in info["description"], f"{path}: {info}"
+        settings = info["general"]["properties"]
+    assert sorted(settings) == ["fps", "resolution"], f"{path}: settings {sorted(settings)}"
+PY
+        fail "the wallpapers' metadata (above)"
     echo "every file of release $v names $v"
     ;;
 bump)
