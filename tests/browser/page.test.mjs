@@ -377,6 +377,7 @@ describe('what only Chromium\'s driver can do', { skip: ENGINE !== 'chromium' },
     it(`as a ${host} wallpaper, takes the frame limit from the host and stops while it pauses`, async () => {
       assert.deepEqual([settings.fps.value, settings.fps.min, settings.fps.max], [30, 1, 240]);
       const page = await browser.open();
+      await page.raw.emulateMediaFeatures([{ name: 'prefers-reduced-motion', value: 'reduce' }]);
       await page.raw.evaluateOnNewDocument(() => {
         window.clock = window.frames = window.draws = 0;      // a 100 Hz display on a clock of its own
         window.requestAnimationFrame = (f) => { window.frames++; return setTimeout(() => f(window.clock += 10), 0); };
@@ -387,6 +388,7 @@ describe('what only Chromium\'s driver can do', { skip: ENGINE !== 'chromium' },
       });
       await page.raw.goto(`${wallpaper.url}?resolution=64x48`);
       await firstPicture(page);
+      await page.raw.mouse.click(500, 400, { count: 2 });     // no caption, no full screen (below)
       const at = () => page.eval(() => [Number(document.getElementById('city').dataset.step), window.clock,
                                         window.frames, window.draws]);
       for (const [fps, limit] of [[null, 30], [10, 10], [99999, 30], [7.5, 30]]) {
@@ -396,6 +398,8 @@ describe('what only Chromium\'s driver can do', { skip: ENGINE !== 'chromium' },
         const [s1, t1] = await at(), expected = (limit * (t1 - t0)) / 1000;
         assert.ok(Math.abs(s1 - s0 - expected) <= 2 + expected / 10, `fps ${fps}: ${s1 - s0} steps in ${t1 - t0} ms`);
       }
+      assert.deepEqual(await page.eval(() => [document.getElementById('caption').hidden, document.fullscreenElement]),
+                       [true, null]);
       await call(page, 'pause', null, true);
       await new Promise((r) => setTimeout(r, 100));     // a frame already asked for comes, and ends the loop
       const still = await at();
