@@ -359,24 +359,18 @@ describe('what only Chromium\'s driver can do', { skip: ENGINE !== 'chromium' },
   // as the host makes them: Lively's by name (a dropdown's by its index) and
   // its pause as JSON, Wallpaper Engine's {name: {value}} and setPaused.
   for (const host of ['lively', 'wallpaper-engine']) {
-    const call = (page, kind, name, value) => page.eval((host, kind, name, value) => {
-      if (host === 'lively' && kind === 'pause') livelyWallpaperPlaybackChanged(JSON.stringify({ IsPaused: value }));
-      else if (host === 'lively') livelyPropertyListener(name, value);
-      else if (kind === 'pause') wallpaperPropertyListener.setPaused(value);
-      else wallpaperPropertyListener.applyUserProperties({ [name]: { value } });
-    }, host, kind, name, value);
-    const lively = host === 'lively';
-    const json = (name) => JSON.parse(readFileSync(join(SITE, '..', host, name), 'utf8'));
+    const lively = host === 'lively', json = (f) => JSON.parse(readFileSync(join(SITE, '..', host, f), 'utf8'));
     const settings = lively ? json('LivelyProperties.json') : json('project.json').general.properties;
-    const choices = lively ? settings.resolution.items : settings.resolution.options.map((o) => o.value);
-    const choose = (res) => (lively ? choices.indexOf(res) : res);
-    let wallpaper;
-    before(async () => { wallpaper = await serveSite(join(SITE, '..', host)); });
-    after(() => wallpaper?.close());
+    const call = (page, kind, name, value) => page.eval((lively, kind, name, value) => {
+      if (kind === 'pause') lively ? livelyWallpaperPlaybackChanged(JSON.stringify({ IsPaused: value }))
+                                   : wallpaperPropertyListener.setPaused(value);
+      else lively ? livelyPropertyListener(name, value) : wallpaperPropertyListener.applyUserProperties({ [name]: { value } });
+    }, lively, kind, name, lively && name === 'resolution' ? settings.resolution.items.indexOf(value) : value);
 
-    it(`as a ${host} wallpaper, takes the frame limit from the host and stops while it pauses`, async () => {
+    it(`as a ${host} wallpaper, covers the screen, follows the host's settings and stops while it pauses`, async () => {
       assert.deepEqual([settings.fps.value, settings.fps.min, settings.fps.max], [30, 1, 240]);
-      const page = await browser.open();
+      const wallpaper = await serveSite(join(SITE, '..', host)), page = await browser.open();
+      await page.raw.setViewport({ width: 1280, height: 768 });
       await page.raw.emulateMediaFeatures([{ name: 'prefers-reduced-motion', value: 'reduce' }]);
       await page.raw.evaluateOnNewDocument(() => {
         window.clock = window.frames = window.draws = 0;      // a 100 Hz display on a clock of its own
@@ -390,7 +384,7 @@ describe('what only Chromium\'s driver can do', { skip: ENGINE !== 'chromium' },
       await firstPicture(page);
       await page.raw.mouse.click(500, 400, { count: 2 });     // no caption, no full screen (below)
       const at = () => page.eval(() => [Number(document.getElementById('city').dataset.step), window.clock,
-                                        window.frames, window.draws]);
+                                        window.frames, window.draws, document.getElementById('city').width]);
       for (const [fps, limit] of [[null, 30], [10, 10], [99999, 30], [7.5, 30]]) {
         if (fps !== null) await call(page, 'set', 'fps', fps);
         const [s0, t0] = await at();
@@ -400,6 +394,13 @@ describe('what only Chromium\'s driver can do', { skip: ENGINE !== 'chromium' },
       }
       assert.deepEqual(await page.eval(() => [document.getElementById('caption').hidden, document.fullscreenElement]),
                        [true, null]);
+      for (const [res, width] of [['native', 1280], ['640x480', 640], ['none', 64]]) {   // 1280x960 covers 1280x768
+        await call(page, 'set', 'resolution', res);
+        await page.waitFor((w) => document.getElementById('city').width === w, width);
+      }
+      const left = spawnSync('convert', [await shot(page, `${host}.png`), '-crop', '128x768+0+0', '-format', '%[max]', 'info:'],
+                             { encoding: 'utf8' }).stdout.trim();
+      assert.notEqual(left, '0', 'no bar at the side: the picture is cropped to the screen');
       await call(page, 'pause', null, true);
       await new Promise((r) => setTimeout(r, 100));     // a frame already asked for comes, and ends the loop
       const still = await at();
@@ -409,25 +410,7 @@ describe('what only Chromium\'s driver can do', { skip: ENGINE !== 'chromium' },
       await page.waitFor((s) => Number(document.getElementById('city').dataset.step) > s, still[0]);
       noErrors(page);
       await page.close();
-    });
-
-    it(`as a ${host} wallpaper, covers the screen and takes the resolution from the host`, async () => {
-      const page = await browser.open();
-      await page.raw.setViewport({ width: 1280, height: 768 });
-      await page.raw.goto(`${wallpaper.url}?seed=${SEED}&frames=${FRAMES}&pause&resolution=native`);
-      await firstPicture(page);
-      const pixels = () => page.eval(() => [document.getElementById('city').width, document.getElementById('city').height]);
-      assert.deepEqual(await pixels(), [1280, 960]);
-      const left = spawnSync('convert', [await shot(page, `${host}.png`), '-crop', '128x768+0+0', '-format', '%[max]', 'info:'],
-                             { encoding: 'utf8' }).stdout.trim();
-      assert.notEqual(left, '0', 'no bar at the side: the picture is cropped to the screen');
-      for (const [res, size] of [['640x480', [640, 480]], ['none', [1280, 960]], ['1024x768', [1024, 768]], [null, [1280, 960]]]) {
-        await call(page, 'set', 'resolution', lively ? (res ? choose(res) : 99) : res);
-        await page.waitFor((w) => document.getElementById('city').width === w, size[0]);
-        assert.deepEqual(await pixels(), size, `resolution ${res}`);
-      }
-      noErrors(page);
-      await page.close();
+      await wallpaper.close();
     });
   }
 

@@ -102,28 +102,22 @@ artifacts)
         "$release/${files[4]}" "boxcity-$v-web/index.html" >"$tmp/index.html" || fail "no index.html in the web zip"
     grep -q "<meta name=\"boxcity-version\" content=\"$v\">" "$tmp/index.html" ||
         fail "the web page does not say version $v"
-    # The wallpapers: each host's metadata is JSON naming the page, which is
-    # in the zip with everything it loads, marked as a wallpaper, of this version.
-    python3 - "$release/${files[5]}" "" LivelyInfo.json FileName \
-              "$release/${files[6]}" "boxcity-$v-wallpaper-engine/" project.json file "$v" <<'PY' ||
+    # The wallpapers: each host's metadata is JSON naming the page, which is in
+    # the zip with all it loads, marked as a wallpaper of this version, and
+    # offers the frame limit and resolution.
+    python3 - "$v" "$release/${files[5]}" "" LivelyInfo.json FileName LivelyProperties.json \
+        "$release/${files[6]}" "boxcity-$v-wallpaper-engine/" project.json file project.json <<'PY' ||
 import json, sys, zipfile
-args, v = sys.argv[1:-1], sys.argv[-1]
-for path, top, meta, key in zip(*[iter(args)] * 4):
-    names = zipfile.ZipFile(path).namelist()
+for path, top, meta, key, more in zip(*[iter(sys.argv[2:])] * 5):
     read = lambda name: zipfile.ZipFile(path).read(top + name).decode()
-    info = json.loads(read(meta))
+    info, settings = json.loads(read(meta)), json.loads(read(more))
     for name in [info[key], "page.js", "page.css", "boxcity.js", "boxcity.wasm"]:
-        assert top + name in names, f"{path}: no {top + name}"
-    page = read(info[key])
-    assert "<html lang=\"en\" data-wallpaper>" in page, f"{path}: the page is not a wallpaper"
-    assert f'<meta name="boxcity-version" content="{v}">' in page, f"{path}: the page is not version {v}"
-    if meta == "LivelyInfo.json":
-        assert info["Type"] == 1 and info["Arguments"] == "--pause-event true", f"{path}: {info}"
-        settings = json.loads(read("LivelyProperties.json"))
-    else:
-        assert info["type"] == "web" and v in info["description"], f"{path}: {info}"
-        settings = info["general"]["properties"]
-    assert sorted(settings) == ["fps", "resolution"], f"{path}: settings {sorted(settings)}"
+        assert top + name in zipfile.ZipFile(path).namelist(), f"{path}: no {top + name}"
+    assert f'<html lang="en" data-wallpaper>' in read(info[key]), f"{path}: the page is no wallpaper"
+    assert f'<meta name="boxcity-version" content="{sys.argv[1]}">' in read(info[key]), f"{path}: not {sys.argv[1]}"
+    assert info.get("Type", 1) == 1 and info.get("type", "web") == "web", f"{path}: not a web wallpaper"
+    assert "--pause-event true" == info.get("Arguments", "--pause-event true"), f"{path}: Lively keeps its pause to itself"
+    assert sorted(settings.get("general", {}).get("properties", settings)) == ["fps", "resolution"], path
 PY
         fail "the wallpapers' metadata (above)"
     echo "every file of release $v names $v"
