@@ -111,7 +111,7 @@ import json, sys, zipfile
 for path, top, meta, key, more in zip(*[iter(sys.argv[2:])] * 5):
     read = lambda name: zipfile.ZipFile(path).read(top + name).decode()
     info, settings = json.loads(read(meta)), json.loads(read(more))
-    for name in [info[key], "page.js", "page.css", "boxcity.js", "boxcity.wasm"]:
+    for name in [info[key], "page.js", "page.css", "boxcity.js"]:
         assert top + name in zipfile.ZipFile(path).namelist(), f"{path}: no {top + name}"
     assert f'<html lang="en" data-wallpaper>' in read(info[key]), f"{path}: the page is no wallpaper"
     assert f'<meta name="boxcity-version" content="{sys.argv[1]}">' in read(info[key]), f"{path}: not {sys.argv[1]}"
