@@ -1,6 +1,7 @@
 // page.js -- the page around the canvas: the status and failure lines, the
 // caption (seed, link, pause/play) that a mouse move or a tap brings up, the
-// keys, full screen, and the touch gestures. It sets up Module and loads
+// keys, full screen, the touch gestures, and the calls of a wallpaper's host
+// (Lively Wallpaper, Wallpaper Engine). It sets up Module and loads
 // boxcity.js, the program itself.
 'use strict';
 (function () {
@@ -19,6 +20,10 @@
   var lastTap = null;                     // time and place of the last tap
   var touch = null;                       // the touch under way: where it began, a drag or pinch
   var hinting = false;                    // "tap to play" is shown
+  // Behind a desktop's windows nobody reads a caption or asks for full screen.
+  var wallpaper = document.documentElement.hasAttribute('data-wallpaper');
+  // Lively's resolution list (LivelyProperties.json), which gives the index.
+  var LIVELY_RESOLUTIONS = ['native', '2560x1920', '1920x1440', '1280x960', '1024x768', '640x480'];
 
   // A reader who asks for less motion gets a still picture until they ask for more.
   var reduced = window.matchMedia && matchMedia('(prefers-reduced-motion: reduce)').matches;
@@ -56,7 +61,7 @@
   // The seed and a link to this city for a while.
   function showCaption() {
     var seed = canvas.getAttribute('data-seed');
-    if (failed || seed === null || hinting) return;
+    if (failed || seed === null || hinting || wallpaper) return;
     seedText.textContent = 'seed ' + seed;
     link.href = '?seed=' + seed;
     caption.hidden = false;
@@ -74,6 +79,7 @@
     var request = root.requestFullscreen || root.webkitRequestFullscreen;
     var exit = document.exitFullscreen || document.webkitExitFullscreen;
     var result;
+    if (wallpaper) return;
     if (document.fullscreenElement || document.webkitFullscreenElement) {
       if (exit) result = exit.call(document);
     } else if (request) {
@@ -135,6 +141,44 @@
   }, { passive: false });
   canvas.addEventListener('touchcancel', function () { touch = null; });
   document.addEventListener('gesturestart', function (e) { e.preventDefault(); });
+
+  // A wallpaper's host sets the frame limit and resolution and pauses the page
+  // while the desktop is hidden. Its calls may come before the program runs,
+  // which then reads what was kept here; values are checked there, and one
+  // out of range stands for the default.
+  window.boxcityHost = { values: {}, paused: false };
+  function hostChanged() {
+    if (running()) Module._webHostChanged();
+  }
+  function hostSetting(name, value) {
+    if (name !== 'fps' && name !== 'resolution') return;
+    window.boxcityHost.values[name] = String(value);
+    hostChanged();
+  }
+  function hostPause(paused) {
+    if (typeof paused !== 'boolean') return;
+    window.boxcityHost.paused = paused;
+    hostChanged();
+  }
+  // Lively: each property by name, a dropdown's by the item's index; the
+  // pause as JSON, {"IsPaused": true}.
+  window.livelyPropertyListener = function (name, value) {
+    hostSetting(name, name === 'resolution' ? LIVELY_RESOLUTIONS[value] : value);
+  };
+  window.livelyWallpaperPlaybackChanged = function (data) {
+    try {
+      hostPause((typeof data === 'string' ? JSON.parse(data) : data).IsPaused);
+    } catch (e) { /* not a playback state */ }
+  };
+  // Wallpaper Engine: the properties that changed, each as {value: ...}.
+  window.wallpaperPropertyListener = {
+    applyUserProperties: function (properties) {
+      ['fps', 'resolution'].forEach(function (name) {
+        if (properties && properties[name]) hostSetting(name, properties[name].value);
+      });
+    },
+    setPaused: hostPause,
+  };
 
   window.Module = {
     onAbort: function (what) { window.boxcityFail('boxcity stopped: ' + what); },

@@ -35,6 +35,11 @@ void pageStatus(const char *line);                 // "" hides it
 void pageFirstPicture(void);
 int  pageReducedMotion(void);                     // the reader asks for less motion
 void pagePaused(int paused, int first);           // at the first picture and each change
+// As a wallpaper: the page is one (it fills the screen), a host's setting
+// (its length, or -1: none given) and whether the host pauses it.
+int  pageWallpaper(void);
+int  pageHost(const char *name, char *value, int size);
+int  pageHostPaused(void);
 // The canvas: the area it fills in device pixels, its own pixels, and a call
 // of webResize whenever the area or the device pixel ratio changes.
 void pageAreaSize(int *width, int *height);

@@ -5,10 +5,14 @@
 // limit allows. The canvas holds as many pixels as the area it fills on the
 // screen (within the resolution, or 1024x768 on a software renderer). The
 // seed and step behind the picture shown stay on the canvas as data-seed and
-// data-step.
+// data-step. As a desktop's wallpaper the picture covers the screen, cropped,
+// at 30 frames a second unless the address or the host says otherwise; the
+// host sets the frame limit and the resolution, and while it pauses the page
+// nothing is stepped, drawn or uploaded.
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <ctime>
@@ -30,6 +34,7 @@ static const uint64_t CHECK_EVERY = 64;      // steps between looks at the clock
 static const double EARLY = 0.125;           // of a frame's interval: an animation frame
                                              // this early still counts as on time
 static const Resolution SOFTWARE_BUDGET = {false, 1024, 768};
+static const int WALLPAPER_FPS = 30;         // a wallpaper's frame limit unless given
 
 //----------------------------------------------------------------------------
 // Globals
@@ -39,7 +44,11 @@ static uint64_t target;                      // steps behind the first picture
 static bool shown;                           // the first picture is up
 static bool paused;                          // the address, the reader's settings, or Space
 static bool looping;                         // an animation frame is requested
-static PageSettings settings;                // the address's resolution and frame limit
+static PageSettings settings;                // the resolution and frame limit now
+static PageSettings defaults;                // the address's, to which a bad host value returns
+static bool wallpaper;                       // the page is a desktop's wallpaper
+static bool hostPaused;                      // the wallpaper's host pauses it
+static bool stale;                           // resized while the host paused it
 static bool software;                        // WebGL draws on the CPU
 static int pictureW, pictureH;               // the canvas's pixels now
 static double due;                           // when the next step may be drawn (ms)
@@ -75,14 +84,31 @@ static bool catchUp(void)
     return true;
 }
 
+// The smallest 4:3 picture that covers the whole area, which the page then
+// crops to it, no larger than the resolution allows.
+static void coverSize(const Resolution &res, int areaW, int areaH, int &w, int &h)
+{
+    long units = std::max((areaW + 3L) / 4, (areaH + 2L) / 3);
+    if (!res.native)
+        units = std::min(units, (long)std::min(res.width / 4, res.height / 3));
+    units = std::max(units, 1L);
+    w = (int)(units * 4);
+    h = (int)(units * 3);
+}
+
 // The canvas's pixels for the area it fills now; after a change the picture
-// is drawn anew, as the browser clears a resized canvas.
+// is drawn anew, as the browser clears a resized canvas (on resuming, where
+// the host pauses the page).
 static void fitPicture(void)
 {
     int areaW = 0, areaH = 0, w = 0, h = 0;
     pageAreaSize(&areaW, &areaH);
     const bool budget = software && !settings.resolutionGiven;
-    pictureSize(budget ? SOFTWARE_BUDGET : settings.resolution, areaW, areaH, w, h);
+    const Resolution &res = budget ? SOFTWARE_BUDGET : settings.resolution;
+    if (wallpaper)
+        coverSize(res, areaW, areaH, w, h);
+    else
+        pictureSize(res, areaW, areaH, w, h);
     if (w == pictureW && h == pictureH)
         return;
     pictureW = w;
@@ -90,7 +116,9 @@ static void fitPicture(void)
     pageCanvasSize(w, h);
     setPictureSize(w, h);
     initGL();
-    if (shown)
+    if (shown && hostPaused)
+        stale = true;
+    else if (shown)
         drawFrame();
 }
 
@@ -101,6 +129,8 @@ static bool stepDue(double now)
     if (settings.maxFps == 0)
         return true;
     const double interval = 1000.0 / settings.maxFps;
+    if (due > now + interval * (1.0 + EARLY))   // further off than a step: the limit was raised
+        due = now;
     if (now < due - interval * EARLY)
         return false;
     due += interval;
@@ -111,6 +141,10 @@ static bool stepDue(double now)
 
 static EM_BOOL animationFrame(double now, void *)
 {
+    if (hostPaused) {
+        looping = false;
+        return EM_FALSE;
+    }
     if (!shown) {
         if (!catchUp())
             return EM_TRUE;
@@ -151,6 +185,18 @@ static const char *param(const char *name, std::string &value)
     return value.c_str();
 }
 
+// The host's value of name; false when it has given none.
+static bool pageHostValue(const char *name, std::string &value)
+{
+    const int length = pageHost(name, nullptr, 0);
+    if (length < 0)
+        return false;
+    value.assign((size_t)length + 1, '\0');
+    pageHost(name, &value[0], length + 1);
+    value.resize((size_t)length);
+    return true;
+}
+
 // The address read by boxcity-snap's own rules for --seed and --frames, and
 // the shared ones for the display settings.
 static std::string readAddress(SnapOptions &opts)
@@ -166,6 +212,36 @@ static std::string readAddress(SnapOptions &opts)
     if (param("fps", fps))
         values.fps = &fps;
     return parseAddress(values, opts, settings);
+}
+
+// What the host asks for now: each setting by the address's rules, a value
+// out of range taken as no value (the default), and whether it pauses.
+static void readHost(void)
+{
+    std::string value;
+    settings.maxFps = defaults.maxFps;
+    if (pageHostValue("fps", value))
+        parseMaxFps("fps", value.c_str(), settings.maxFps);
+    Resolution res;
+    const bool given = pageHostValue("resolution", value) &&
+                       parseResolution("resolution", value.c_str(), res).empty();
+    settings.resolution = given ? res : defaults.resolution;
+    settings.resolutionGiven = given || defaults.resolutionGiven;
+    hostPaused = pageHostPaused() != 0;
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE void webHostChanged(void)
+{
+    readHost();
+    fitPicture();
+    if (hostPaused)
+        return;
+    if (stale) {
+        stale = false;
+        drawFrame();
+    }
+    if (!paused || !shown)
+        startLoop();
 }
 
 extern "C" EMSCRIPTEN_KEEPALIVE void webResize(void)
@@ -194,7 +270,13 @@ int main(void)
     if (!opts.seedGiven)
         opts.seed = (uint32_t)time(nullptr);
     std::string unused;
-    paused = param("pause", unused) != nullptr || pageReducedMotion();
+    wallpaper = pageWallpaper() != 0;
+    if (wallpaper && !param("fps", unused))
+        settings.maxFps = WALLPAPER_FPS;
+    defaults = settings;
+    readHost();
+    // A wallpaper was chosen to move, and no key or tap reaches it to play.
+    paused = param("pause", unused) != nullptr || (pageReducedMotion() && !wallpaper);
 
     char reason[256];
     if (!webglOpen(reason, sizeof reason)) {

@@ -199,4 +199,21 @@ mergeInto(LibraryManager.library, {
   pagePaused: function (paused, first) {
     if (window.boxcityPaused) window.boxcityPaused(paused !== 0, first !== 0);
   },
+
+  pageWallpaper: function () {
+    return document.documentElement.hasAttribute('data-wallpaper') ? 1 : 0;
+  },
+
+  // What page.js kept of the host's calls (window.boxcityHost).
+  pageHost: function (name, value, size) {
+    var host = window.boxcityHost;
+    var v = host ? host.values[UTF8ToString(name)] : undefined;
+    if (v === undefined) return -1;
+    stringToUTF8(v, value, size);
+    return lengthBytesUTF8(v);
+  },
+
+  pageHostPaused: function () {
+    return window.boxcityHost && window.boxcityHost.paused ? 1 : 0;
+  },
 });

@@ -11,7 +11,7 @@
 //   BOXCITY_SHOTS keep the screenshots in this folder (default: thrown away)
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
-import { mkdirSync, mkdtempSync, rmSync, writeFileSync } from 'node:fs';
+import { mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, before, describe, it } from 'node:test';
@@ -354,6 +354,65 @@ describe('what only Chromium\'s driver can do', { skip: ENGINE !== 'chromium' },
       await page.close();
     }
   });
+
+  // The wallpapers' folders (what their zips hold), each host's calls made
+  // as the host makes them: Lively's by name (a dropdown's by its index) and
+  // its pause as JSON, Wallpaper Engine's {name: {value}} and setPaused.
+  for (const host of ['lively', 'wallpaper-engine']) {
+    const lively = host === 'lively', json = (f) => JSON.parse(readFileSync(join(SITE, '..', host, f), 'utf8'));
+    const settings = lively ? json('LivelyProperties.json') : json('project.json').general.properties;
+    const call = (page, kind, name, value) => page.eval((lively, kind, name, value) => {
+      if (kind === 'pause') lively ? livelyWallpaperPlaybackChanged(JSON.stringify({ IsPaused: value }))
+                                   : wallpaperPropertyListener.setPaused(value);
+      else lively ? livelyPropertyListener(name, value) : wallpaperPropertyListener.applyUserProperties({ [name]: { value } });
+    }, lively, kind, name, lively && name === 'resolution' ? settings.resolution.items.indexOf(value) : value);
+
+    it(`as a ${host} wallpaper, covers the screen, follows the host's settings and stops while it pauses`, async () => {
+      assert.deepEqual([settings.fps.value, settings.fps.min, settings.fps.max], [30, 1, 240]);
+      const wallpaper = await serveSite(join(SITE, '..', host)), page = await browser.open();
+      await page.raw.setViewport({ width: 1280, height: 768 });
+      await page.raw.emulateMediaFeatures([{ name: 'prefers-reduced-motion', value: 'reduce' }]);
+      await page.raw.evaluateOnNewDocument(() => {
+        window.clock = window.frames = window.draws = 0;      // a 100 Hz display on a clock of its own
+        window.requestAnimationFrame = (f) => { window.frames++; return setTimeout(() => f(window.clock += 10), 0); };
+        for (const name of ['drawElements', 'bufferSubData']) {
+          const real = WebGL2RenderingContext.prototype[name];
+          WebGL2RenderingContext.prototype[name] = function (...a) { window.draws++; return real.apply(this, a); };
+        }
+      });
+      await page.raw.goto(`${wallpaper.url}?resolution=64x48`);
+      await firstPicture(page);
+      await page.raw.mouse.click(500, 400, { count: 2 });     // no caption, no full screen (below)
+      const at = () => page.eval(() => [Number(document.getElementById('city').dataset.step), window.clock,
+                                        window.frames, window.draws, document.getElementById('city').width]);
+      for (const [fps, limit] of [[null, 30], [10, 10], [99999, 30], [7.5, 30]]) {
+        if (fps !== null) await call(page, 'set', 'fps', fps);
+        const [s0, t0] = await at();
+        await page.waitFor((t) => window.clock >= t + 500, t0);
+        const [s1, t1] = await at(), expected = (limit * (t1 - t0)) / 1000;
+        assert.ok(Math.abs(s1 - s0 - expected) <= 2 + expected / 10, `fps ${fps}: ${s1 - s0} steps in ${t1 - t0} ms`);
+      }
+      assert.deepEqual(await page.eval(() => [document.getElementById('caption').hidden, document.fullscreenElement]),
+                       [true, null]);
+      for (const [res, width] of [['native', 1280], ['640x480', 640], ['none', 64]]) {   // 1280x960 covers 1280x768
+        await call(page, 'set', 'resolution', res);
+        await page.waitFor((w) => document.getElementById('city').width === w, width);
+      }
+      const left = spawnSync('convert', [await shot(page, `${host}.png`), '-crop', '128x768+0+0', '-format', '%[max]', 'info:'],
+                             { encoding: 'utf8' }).stdout.trim();
+      assert.notEqual(left, '0', 'no bar at the side: the picture is cropped to the screen');
+      await call(page, 'pause', null, true);
+      await new Promise((r) => setTimeout(r, 100));     // a frame already asked for comes, and ends the loop
+      const still = await at();
+      await new Promise((r) => setTimeout(r, 500));
+      assert.deepEqual(await at(), still, 'paused: no step, frame, draw or upload');
+      await call(page, 'pause', null, false);
+      await page.waitFor((s) => Number(document.getElementById('city').dataset.step) > s, still[0]);
+      noErrors(page);
+      await page.close();
+      await wallpaper.close();
+    });
+  }
 
   it('shows how far it is while it runs to a far step', async () => {
     const page = await open('?frames=1000000');

@@ -52,11 +52,12 @@ artifacts)
     v=$(source_version "$src")
     [ -n "$v" ] || fail "no version in $src"
     arch=$(dpkg --print-architecture)
-    files=("boxcity-$v.tar.gz" "boxcity_${v}_$arch.deb" "boxcity_${v}_arm64.deb" "boxcity-$v-setup.exe" "boxcity-$v-web.zip")
+    files=("boxcity-$v.tar.gz" "boxcity_${v}_$arch.deb" "boxcity_${v}_arm64.deb" "boxcity-$v-setup.exe"
+           "boxcity-$v-web.zip" "boxcity-$v-lively.zip" "boxcity-$v-wallpaper-engine.zip")
     [ "$(cd "$release" && ls)" = "$(printf '%s\n' "${files[@]}" SHA256SUMS | LC_ALL=C sort)" ] ||
-        fail "release holds $(cd "$release" && ls | tr '\n' ' '), not the five files of $v and SHA256SUMS"
+        fail "release holds $(cd "$release" && ls | tr '\n' ' '), not the seven files of $v and SHA256SUMS"
     [ "$(awk '{ print $2 }' "$release/SHA256SUMS")" = "$(printf '%s\n' "${files[@]}")" ] ||
-        fail "SHA256SUMS does not list the five files"
+        fail "SHA256SUMS does not list the seven files"
     (cd "$release" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
     tmp=$e2e_short
 
@@ -101,6 +102,24 @@ artifacts)
         "$release/${files[4]}" "boxcity-$v-web/index.html" >"$tmp/index.html" || fail "no index.html in the web zip"
     grep -q "<meta name=\"boxcity-version\" content=\"$v\">" "$tmp/index.html" ||
         fail "the web page does not say version $v"
+    # The wallpapers: each host's metadata is JSON naming the page, which is in
+    # the zip with all it loads, marked as a wallpaper of this version, and
+    # offers the frame limit and resolution.
+    python3 - "$v" "$release/${files[5]}" "" LivelyInfo.json FileName LivelyProperties.json \
+        "$release/${files[6]}" "boxcity-$v-wallpaper-engine/" project.json file project.json <<'PY' ||
+import json, sys, zipfile
+for path, top, meta, key, more in zip(*[iter(sys.argv[2:])] * 5):
+    read = lambda name: zipfile.ZipFile(path).read(top + name).decode()
+    info, settings = json.loads(read(meta)), json.loads(read(more))
+    for name in [info[key], "page.js", "page.css", "boxcity.js"]:
+        assert top + name in zipfile.ZipFile(path).namelist(), f"{path}: no {top + name}"
+    assert f'<html lang="en" data-wallpaper>' in read(info[key]), f"{path}: the page is no wallpaper"
+    assert f'<meta name="boxcity-version" content="{sys.argv[1]}">' in read(info[key]), f"{path}: not {sys.argv[1]}"
+    assert info.get("Type", 1) == 1 and info.get("type", "web") == "web", f"{path}: not a web wallpaper"
+    assert "--pause-event true" == info.get("Arguments", "--pause-event true"), f"{path}: Lively keeps its pause to itself"
+    assert sorted(settings.get("general", {}).get("properties", settings)) == ["fps", "resolution"], path
+PY
+        fail "the wallpapers' metadata (above)"
     echo "every file of release $v names $v"
     ;;
 bump)

@@ -21,7 +21,8 @@ listening() {
   alive "$server" || fail "scripts/web ended"
   return 1
 }
-wait_until 20 "no address printed" listening
+# scripts/web configures and builds before it listens: slow on a busy machine.
+wait_until 60 "no address printed" listening
 address=$(grep -o 'http://127\.0\.0\.1:[0-9]*/' "$work/out") || fail "no address printed"
 
 fetch() {  # path, then the content type it must come with
