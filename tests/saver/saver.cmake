@@ -19,3 +19,8 @@ if(TARGET boxcity-saver)
     "for o in --help --version; do \"$0\" $o >/dev/full 2>/dev/null; [ $? = 1 ] || exit 1; done"
     $<TARGET_FILE:boxcity-saver>)
 endif()
+
+# The command line: the idle wait, the login entry, the display settings.
+add_executable(test_saver_args ${CMAKE_CURRENT_LIST_DIR}/test_saver_args.cpp)
+target_link_libraries(test_saver_args PRIVATE saverargs GTest::gtest_main)
+gtest_discover_tests(test_saver_args PROPERTIES LABELS saver)
