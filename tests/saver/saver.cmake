@@ -47,3 +47,11 @@ foreach(row ${BOXCITY_IDLE_DESKTOPS})
   add_test(NAME E2E.SaverIdle.${desktop} COMMAND ${command})
   set_tests_properties(E2E.SaverIdle.${desktop} PROPERTIES LABELS "long;saver" TIMEOUT 180)
 endforeach()
+
+# The display settings over the environment's, and the login entry: no display.
+find_program(BOXCITY_DESKTOP_FILE_VALIDATE desktop-file-validate)
+if(TARGET boxcity-saver AND BOXCITY_DESKTOP_FILE_VALIDATE)
+  add_test(NAME Saver.SettingsAndLoginEntry
+           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/saver_cli.sh $<TARGET_FILE:boxcity-saver>)
+  set_tests_properties(Saver.SettingsAndLoginEntry PROPERTIES LABELS saver TIMEOUT 60)
+endif()
