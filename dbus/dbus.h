@@ -13,6 +13,7 @@ extern const char mutterIdleLookedFor[];
 // become readable. 1 stopFd readable, 0 news or the time up, -1 bus lost.
 int mutterIdleWait(int stopFd, int timeoutMs);
 bool mutterIdleNow(void);             // idle for the timeout, no input since
+unsigned mutterIdleResumes(void);     // how often input ended an idle period
 // GNOME's session holds idle off for a program (a video playing); false
 // where no GNOME session answers.
 bool gnomeIdleInhibited(void);

@@ -28,6 +28,7 @@ static sd_bus_slot *fired;
 static uint32_t idleWatch, activeWatch;
 static uint64_t timeout;              // ms
 static bool idle, wantActiveWatch;
+static unsigned resumes;
 
 // ---- functions ----
 
@@ -41,6 +42,7 @@ static int onWatchFired(sd_bus_message *m, void *, sd_bus_error *)
         wantActiveWatch = true;   // added outside the callback
     } else if (id == activeWatch && activeWatch != 0) {
         idle = false;
+        resumes++;
         activeWatch = 0;
     }
     return 0;
@@ -88,6 +90,7 @@ static int armActiveWatch(void)
         return -1;
     if (idleMs < timeout) {
         idle = false;
+        resumes++;
         call("RemoveWatch", nullptr, "u", activeWatch);
         activeWatch = 0;
     }
@@ -141,6 +144,11 @@ int mutterIdleWait(int stopFd, int timeoutMs)
 bool mutterIdleNow(void)
 {
     return idle;
+}
+
+unsigned mutterIdleResumes(void)
+{
+    return resumes;
 }
 
 bool gnomeIdleInhibited(void)

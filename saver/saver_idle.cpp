@@ -36,19 +36,21 @@ static const int STOP_GRACE_MS = 5000;     // the city's time to end on SIGTERM
 
 // One source of the session's idle time. wait blocks for news, the stop
 // descriptor or timeoutMs; idleNow says whether the session has been idle
-// for the wait since the last input. inhibited is for a source whose idle
-// comes even while a program holds it off (null where the source sees to it).
+// for the wait since the last input; resumes counts the idle periods that
+// input ended. inhibited is for a source whose idle comes even while a
+// program holds it off (null where the source sees to it).
 struct IdleSource {
     const char *name;
     int (*wait)(int stopFd, int timeoutMs);
     bool (*idleNow)(void);
+    unsigned (*resumes)(void);
     bool (*inhibited)(void);
 };
 
 enum class Phase {
     Waiting,                           // for the session to be idle long enough
     Showing,                           // the city runs
-    Shown,                             // the city ended; waiting for the user's input
+    Shown,                             // the city ended by itself; waiting for input
 };
 
 // ---- globals ----
@@ -59,6 +61,8 @@ static Display *xDisplay;
 static XScreenSaverInfo *xInfo;
 static unsigned long xWaitMs;
 static bool xIdle;
+static unsigned long xLastMs;
+static unsigned xResumes;
 
 // ---- functions ----
 
@@ -88,9 +92,13 @@ static bool xIdleOpen(unsigned long waitMs)
     return true;
 }
 
+// The server's idle time; one that went down means input came between.
 static unsigned long xIdleMs(void)
 {
     XScreenSaverQueryInfo(xDisplay, DefaultRootWindow(xDisplay), xInfo);
+    if (xInfo->idle < xLastMs)
+        xResumes++;
+    xLastMs = xInfo->idle;
     return xInfo->idle;
 }
 
@@ -113,6 +121,11 @@ static bool xIdleNow(void)
     return xIdle;
 }
 
+static unsigned xIdleResumes(void)
+{
+    return xResumes;
+}
+
 // The first source the session offers, or one line naming what was looked for.
 static bool openSource(long seconds, IdleSource &source, std::string &lookedFor)
 {
@@ -121,19 +134,20 @@ static bool openSource(long seconds, IdleSource &source, std::string &lookedFor)
     const char *x11 = std::getenv("DISPLAY");
     if (wayland && *wayland) {
         if (const char *protocol = wlIdleOpen(waitMs)) {
-            source = {protocol, wlIdleWait, wlIdleNow, nullptr};
+            source = {protocol, wlIdleWait, wlIdleNow, wlIdleResumes, nullptr};
             return true;
         }
         lookedFor += std::string(wlIdleLookedFor) + " on Wayland display '" + wayland + "', ";
     }
     if (mutterIdleOpen(waitMs)) {
-        source = {"org.gnome.Mutter.IdleMonitor", mutterIdleWait, mutterIdleNow, gnomeIdleInhibited};
+        source = {"org.gnome.Mutter.IdleMonitor", mutterIdleWait, mutterIdleNow, mutterIdleResumes,
+                  gnomeIdleInhibited};
         return true;
     }
     lookedFor += mutterIdleLookedFor;
     if (x11 && *x11) {
         if (xIdleOpen(waitMs)) {
-            source = {"MIT-SCREEN-SAVER", xIdleWait, xIdleNow, nullptr};
+            source = {"MIT-SCREEN-SAVER", xIdleWait, xIdleNow, xIdleResumes, nullptr};
             return true;
         }
         lookedFor += std::string(", MIT-SCREEN-SAVER on X display '") + x11 + "'";
@@ -205,6 +219,7 @@ int watchIdle(const SaverOptions &opts)
     const std::string program = saverProgram();
     Phase phase = Phase::Waiting;
     pid_t child = 0;
+    unsigned resumesShown = 0;         // the source's count when the city began
     bool heldOff = false;              // idle came while a program held it off
     double freeSince = 0;              // when it last held it off
     for (;;) {
@@ -225,8 +240,11 @@ int watchIdle(const SaverOptions &opts)
             child = 0;
             phase = Phase::Shown;
         }
-        if (phase == Phase::Shown && !source.idleNow())
-            phase = Phase::Waiting;   // the next idle period counts from this input
+        // Input since the city began starts the next idle period, which may
+        // be over already when the city was slow to end. A city that ended
+        // without input waits for some, rather than starting again at once.
+        if (phase == Phase::Shown && source.resumes() != resumesShown)
+            phase = Phase::Waiting;
         if (phase != Phase::Waiting)
             continue;
         if (!source.idleNow()) {
@@ -238,6 +256,7 @@ int watchIdle(const SaverOptions &opts)
         } else if (!heldOff || secondsNow() - freeSince >= (double)opts.idle) {
             heldOff = false;
             child = showCity(program);
+            resumesShown = source.resumes();
             if (child > 0)
                 phase = Phase::Showing;
         }

@@ -15,4 +15,5 @@ extern const char wlIdleLookedFor[];
 // -1 the compositor is gone.
 int wlIdleWait(int stopFd, int timeoutMs);
 bool wlIdleNow(void);                 // idle for the timeout, no input since
+unsigned wlIdleResumes(void);         // how often input ended an idle period
 void wlIdleClose(void);

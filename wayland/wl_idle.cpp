@@ -28,6 +28,7 @@ static ext_idle_notification_v1 *notification;
 static org_kde_kwin_idle *kdeIdle;
 static org_kde_kwin_idle_timeout *kdeTimeout;
 static bool idle;
+static unsigned resumes;
 
 // ---- functions ----
 
@@ -49,11 +50,19 @@ static void onGlobalGone(void *, wl_registry *, uint32_t) {}
 static const wl_registry_listener REGISTRY = {onGlobal, onGlobalGone};
 
 static void onIdled(void *, ext_idle_notification_v1 *) { idle = true; }
-static void onResumed(void *, ext_idle_notification_v1 *) { idle = false; }
+static void onResumed(void *, ext_idle_notification_v1 *)
+{
+    idle = false;
+    resumes++;
+}
 static const ext_idle_notification_v1_listener NOTIFICATION = {onIdled, onResumed};
 
 static void onKdeIdle(void *, org_kde_kwin_idle_timeout *) { idle = true; }
-static void onKdeResumed(void *, org_kde_kwin_idle_timeout *) { idle = false; }
+static void onKdeResumed(void *, org_kde_kwin_idle_timeout *)
+{
+    idle = false;
+    resumes++;
+}
 static const org_kde_kwin_idle_timeout_listener KDE_TIMEOUT = {onKdeIdle, onKdeResumed};
 
 const char *wlIdleOpen(unsigned timeoutMs)
@@ -107,6 +116,11 @@ int wlIdleWait(int stopFd, int timeoutMs)
 bool wlIdleNow(void)
 {
     return idle;
+}
+
+unsigned wlIdleResumes(void)
+{
+    return resumes;
 }
 
 void wlIdleClose(void)
