@@ -73,7 +73,13 @@ end_city() {
             sleep 0.1
         done
     done
-    fail "input did not end the city"
+    fail "input did not end the city ($(city_state))"
+}
+# What the city was doing: its process state, and on sway its windows.
+city_state() {
+    local c
+    c=$(pgrep -P "$watch" -x boxcity-saver) && echo "state $(awk '{print $3}' "/proc/$c/stat")"
+    [ -n "${SWAYSOCK:-}" ] && on_desktop swaymsg -t get_tree | grep -c '"app_id": "boxcity-saver"'
 }
 city() { pgrep -P "$watch" -x boxcity-saver >/dev/null; }
 no_city() { ! city; }
