@@ -1,18 +1,12 @@
 # shellcheck shell=bash
-# e2e_user.sh -- a throwaway user for the Wayland desktops of the end-to-end
-# scripts (sway refuses root), and the commands that run as that user in a
-# clean environment. Source it after e2e_lib.sh:
-#
-#   e2e_user_setup PROGRAM    makes $rt (the user's runtime folder) and, as
-#                             root, the user, with a copy of PROGRAM it can
-#                             run; sets program to the path to use
-#   as_user                   sets run: the prefix of a command run as the
-#                             user (or as ourselves when not root), with
-#                             HOME and XDG_RUNTIME_DIR at $rt, WAYLAND_DISPLAY
-#                             and DBUS_SESSION_BUS_ADDRESS passed on when set
-#   e2e_user_procs NAME       the user's processes of that name
-#
-# Ends the user's processes and removes the user at exit.
+# e2e_user.sh -- for the end-to-end scripts, after e2e_lib.sh: a throwaway
+# user for Wayland desktops (sway refuses root), ended and removed at exit.
+#   e2e_user_setup PROGRAM  $rt (its runtime folder), the user when root, and
+#                           program: a copy of PROGRAM it can run
+#   as_user                 run: the prefix that runs a command as the user (as
+#                           ourselves when not root), HOME and XDG_RUNTIME_DIR
+#                           at $rt, WAYLAND_DISPLAY and DBUS_SESSION_BUS_ADDRESS kept
+#   e2e_user_procs NAME     the user's processes of that name
 
 rt=$e2e_short/rt user=
 

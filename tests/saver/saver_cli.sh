@@ -1,19 +1,15 @@
 #!/usr/bin/env bash
-# saver_cli.sh -- boxcity-saver's options without a display: the display
-# settings given on the command line win over the environment's, which are
-# still read without them (told apart by which is refused first: a refused
-# setting, or the display that cannot be opened after it); and the login
-# entry that --autostart writes (where XDG_CONFIG_HOME, else HOME, puts it;
-# valid; the watch with the settings given) and --no-autostart removes.
-#
-# Usage: saver_cli.sh SAVER
+# saver_cli.sh SAVER -- boxcity-saver without a display: the settings given
+# win over the environment's, still read without them (told apart by what is
+# refused first: the setting, or the display after it); --idle with no idle
+# source; the login entry that --autostart writes and --no-autostart removes.
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/../harness/e2e_lib.sh"
 saver=$1 dir=$e2e_short
 
-# Environment, arguments, what the one line on standard error starts with.
+# Environment, arguments, what the one line on standard error (status 1) starts with.
 while IFS='|' read -r env args want; do
-    env -i PATH="$PATH" DISPLAY=:99999 XDG_RUNTIME_DIR="$dir" $env "$saver" $args 2>"$dir/err"
+    env -i PATH="$PATH" DISPLAY=:99999 XDG_RUNTIME_DIR="$dir" $env timeout 20 "$saver" $args 2>"$dir/err"
     status=$?
     [ "$status" = 1 ] && [ "$(wc -l <"$dir/err")" = 1 ] && grep -q "^$want" "$dir/err" ||
         fail "$env boxcity-saver $args: status $status, expected 1 and '$want...': $(cat "$dir/err")"
@@ -24,6 +20,7 @@ BOXCITY_MAX_FPS=junk||BOXCITY_MAX_FPS: 'junk'
 BOXCITY_MAX_FPS=junk|--max-fps 30|Video initialization failed
 BOXCITY_SHOW_FPS=junk||BOXCITY_SHOW_FPS: 'junk'
 BOXCITY_SHOW_FPS=junk|--fps|Video initialization failed
+DBUS_SESSION_BUS_ADDRESS=unix:path=/none|--idle 1m|boxcity-saver: the session offers no idle time
 TABLE
 
 # XDG_CONFIG_HOME, HOME, where the entry must be.
