@@ -111,6 +111,14 @@ bool mutterIdleOpen(unsigned timeoutMs)
         mutterIdleClose();
         return false;
     }
+    // A watch added once the session has been idle that long fires only
+    // after the next input: idle already, then.
+    uint64_t idleMs = 0;
+    if (call("GetIdletime", &reply, nullptr)) {
+        if (sd_bus_message_read(reply, "t", &idleMs) >= 0 && idleMs >= timeout)
+            idle = wantActiveWatch = true;
+        sd_bus_message_unref(reply);
+    }
     return true;
 }
 

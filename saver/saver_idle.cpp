@@ -221,9 +221,10 @@ int watchIdle(const SaverOptions &opts)
     pid_t child = 0;
     unsigned resumesShown = 0;         // the source's count when the city began
     bool heldOff = false;              // idle came while a program held it off
-    double freeSince = 0;              // when it last held it off
-    for (;;) {
-        const int woken = source.wait(stopPipe[0], heldOff ? INHIBIT_POLL_MS : -1);
+    double freeSince = -1;             // when it was seen no longer held off
+    // The session may be idle long enough already: looked at before waiting.
+    for (bool first = true;; first = false) {
+        const int woken = first ? 0 : source.wait(stopPipe[0], heldOff ? INHIBIT_POLL_MS : -1);
         char bytes[64];
         while (read(stopPipe[0], bytes, sizeof bytes) > 0) {
         }
@@ -250,9 +251,10 @@ int watchIdle(const SaverOptions &opts)
         if (!source.idleNow()) {
             heldOff = false;
         } else if (source.inhibited && source.inhibited()) {
-            // The idle period starts again once nothing holds it off.
             heldOff = true;
-            freeSince = secondsNow();
+            freeSince = -1;
+        } else if (heldOff && freeSince < 0) {
+            freeSince = secondsNow();   // the idle period starts again, now nothing holds it off
         } else if (!heldOff || secondsNow() - freeSince >= (double)opts.idle) {
             heldOff = false;
             child = showCity(program);

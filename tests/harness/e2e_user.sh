@@ -6,7 +6,8 @@
 #   as_user                 run: the prefix that runs a command as the user (as
 #                           ourselves when not root), HOME and XDG_RUNTIME_DIR
 #                           at $rt, WAYLAND_DISPLAY and DBUS_SESSION_BUS_ADDRESS kept
-#   e2e_user_procs NAME     the user's processes of that name
+#   e2e_user_procs NAME [OPTION...]
+#                           the user's processes of that name (pgrep's options)
 
 rt=$e2e_short/rt user=
 
@@ -37,5 +38,5 @@ as_user() {
 }
 
 e2e_user_procs() {
-    pgrep -u "${user:-$(id -u)}" -x "$1"
+    pgrep -u "${user:-$(id -u)}" -x "$1" "${@:2}"
 }

@@ -80,13 +80,13 @@ int main(int argc, char **argv)
         return 1;
     bool ok = true;
     for (int step = 0; step < 5 && ok; step++) {
-        usleep(300 * 1000);
+        usleep(150 * 1000);
         ok = step < 2 ? check(sd_bus_call_method(bus, RD, path, RD_SESSION, "NotifyKeyboardKeycode", &error,
                                                  nullptr, "ub", KEY_SPACE, step == 0), "key")
                       : check(sd_bus_call_method(bus, RD, path, RD_SESSION, "NotifyPointerMotionRelative",
                                                  &error, nullptr, "dd", 20.0, 20.0), "pointer");
     }
-    usleep(300 * 1000);
+    usleep(150 * 1000);
     sd_bus_call_method(bus, RD, path, RD_SESSION, "Stop", &error, nullptr, "");
     return ok ? 0 : 1;
 }
