@@ -3,6 +3,8 @@
 // still there; a second copy would stack a second set of windows. The lock
 // is a file in the user's runtime folder, held with flock for the life of
 // the process, so that the kernel lets go of it however the process ends.
+// The idle watch holds a lock of its own, so that the city it starts can take
+// the city's.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -29,14 +31,14 @@ static std::string displayName(void)
     return name.substr(0, 200);
 }
 
-bool takeSaverLock(void)
+bool takeSaverLock(const char *what)
 {
     // Only the user's own private folder: a name in a folder shared with
     // others could be taken, or pointed elsewhere, by someone else.
     const char *runtime = std::getenv("XDG_RUNTIME_DIR");
     if (!runtime || runtime[0] != '/')
         return true;
-    const std::string path = std::string(runtime) + "/boxcity-saver." + displayName() + ".lock";
+    const std::string path = std::string(runtime) + "/boxcity-saver" + what + "." + displayName() + ".lock";
     const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return true;   // nowhere to keep a lock: better shown twice than never

@@ -3,7 +3,8 @@
 // full screen on every output, the same picture on each, until the user comes
 // back. It is boxcity's own start-up and frame loop over the project's SDL 1.2
 // layer on SDL 2, whose Wayland and X11 back ends it uses; only the rules for
-// ending differ, the screensavers' shared ones.
+// ending differ, the screensavers' shared ones. With --idle it waits for
+// idle itself (saver_idle.cpp); --autostart has it do so at every login.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,13 @@
 #include "saver_args.h"
 
 // ---- functions ----
+
+// A setting given on the command line, over the environment's.
+static void giveSetting(const char *name, const std::string &value)
+{
+    if (!value.empty())
+        setenv(name, value.c_str(), 1);
+}
 
 // SDL turns SIGTERM into a quit request that the frame loop reads; a hang-up
 // (what some daemons send on resume) is made the same. kill is safe in a
@@ -29,14 +37,21 @@ extern "C" int SDL_main(int argc, char *argv[])
     SaverOptions opts;
     const std::string problem = parseSaverArgs(argc, argv, opts);
     if (!problem.empty()) {
-        std::fprintf(stderr, "boxcity-saver: %s\n%s\n", problem.c_str(), SAVER_USAGE);
+        std::fprintf(stderr, "boxcity-saver: %s (--help for the options)\n", problem.c_str());
         return 2;
     }
     if (opts.help)
         return printOut("boxcity-saver", SAVER_HELP);
     if (opts.version)
         return printVersion("boxcity-saver", BOXCITY_VERSION);
-    if (!takeSaverLock())
+    if (opts.autostart || opts.noAutostart)
+        return saverAutostart(opts, saverProgram().c_str());
+    giveSetting("BOXCITY_RESOLUTION", opts.resolution);
+    giveSetting("BOXCITY_MAX_FPS", opts.maxFps);
+    giveSetting("BOXCITY_SHOW_FPS", opts.showFps ? "1" : "");
+    if (opts.idle > 0)
+        return watchIdle(opts);
+    if (!takeSaverLock(""))
         return 0;   // already showing
 
     // SDL keeps the session awake while it shows a window (on Wayland through
