@@ -17,3 +17,13 @@ bool mutterIdleNow(void);             // idle for the timeout, no input since
 // where no GNOME session answers.
 bool gnomeIdleInhibited(void);
 void mutterIdleClose(void);
+
+// ---- battery (dbus_power.cpp) ----
+// Watches UPower's OnBattery on the system bus (DBUS_SYSTEM_BUS_ADDRESS, or
+// the usual one). The bus's descriptor to wait on for news, or -1 with no
+// system bus (then always on mains).
+int powerOpen(void);
+// Takes in what the bus has sent; call before every wait. False: bus lost.
+bool powerProcess(void);
+bool powerOnBattery(void);            // UPower says the machine runs on battery
+void powerClose(void);

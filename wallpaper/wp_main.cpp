@@ -2,7 +2,8 @@
 // output. Each frame is drawn once, into a framebuffer object, and then
 // copied onto every output that the compositor currently shows, cropped to
 // the output's shape (or letterboxed). While no output is shown it draws
-// nothing and only waits on the compositor's socket.
+// nothing and only waits on the compositor's socket. On battery its default
+// frame limit halves.
 #include <GL/gl.h>
 #include <GL/glext.h>
 #include <EGL/egl.h>
@@ -15,6 +16,7 @@
 
 #include "a_frames.h"
 #include "cmdline.h"
+#include "dbus.h"
 #include "render.h"
 #include "settings.h"
 #include "sim.h"
@@ -172,6 +174,7 @@ int main(int argc, char **argv)
     Resolution resolution;
     bool resolutionGiven = false;
     int maxFps = WALLPAPER_MAX_FPS;
+    bool fpsGiven = false;
     const std::string resolutionText = setting(opts.resolution, "BOXCITY_RESOLUTION");
     if (!resolutionText.empty()) {
         const char *name = opts.resolution.empty() ? "BOXCITY_RESOLUTION" : "--resolution";
@@ -186,6 +189,7 @@ int main(int argc, char **argv)
         const std::string refused = parseMaxFps(name, fpsText.c_str(), maxFps);
         if (!refused.empty())
             failLine(2, refused);
+        fpsGiven = true;
     }
 
     if (!std::getenv("WAYLAND_DISPLAY") || !*std::getenv("WAYLAND_DISPLAY"))
@@ -202,13 +206,19 @@ int main(int argc, char **argv)
     if (!resolutionGiven && softwareRenderer())
         resolution = SOFTWARE_BUDGET;
     initme();
+    int powerFd = powerOpen();
 
-    const Clock::duration period =
-        maxFps > 0 ? std::chrono::duration_cast<Clock::duration>(
-                         std::chrono::duration<double>(1.0 / (double)maxFps))
-                   : Clock::duration::zero();
     Clock::time_point due = Clock::now();
     for (;;) {
+        if (powerFd >= 0 && !powerProcess()) {
+            powerClose();   // the bus gone: on mains from now on
+            powerFd = -1;
+        }
+        const int fps = !fpsGiven && powerOnBattery() ? maxFps / 2 : maxFps;
+        const Clock::duration period =
+            fps > 0 ? std::chrono::duration_cast<Clock::duration>(
+                          std::chrono::duration<double>(1.0 / (double)fps))
+                    : Clock::duration::zero();
         // Which outputs may be drawn on, and the picture that covers them all.
         int areaW = 0, areaH = 0, ready = 0;
         for (int i = 0; i < wlLayerSlots(); i++) {
@@ -227,7 +237,7 @@ int main(int argc, char **argv)
             if (ready > 0)
                 timeoutMs = (int)std::chrono::duration_cast<std::chrono::milliseconds>(
                                 due - now).count() + 1;
-            if (wlLayerWait(-1, timeoutMs) < 0)
+            if (wlLayerWait(powerFd, timeoutMs) < 0)
                 failLine(1, "the Wayland compositor has gone");
             continue;
         }

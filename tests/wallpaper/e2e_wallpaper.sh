@@ -4,7 +4,8 @@
 # floating terminal over part of the first. Both outputs show the city
 # around the window and none of the colour, the scaled one at its device
 # pixels; a click on the city reaches the desktop (the terminal loses the
-# focus) and the wallpaper runs on. Under full-screen windows on both
+# focus) and the wallpaper runs on. With UPower faked on a private system
+# bus, on battery its frame rate halves. Under full-screen windows on both
 # outputs it uses at most 2 % of a core, and draws again once one is gone
 # (sway's headless outputs cannot be turned off or disabled). Weston, which has no layer shell, and no
 # display at all: one line, status 1.
@@ -33,7 +34,8 @@ e2e_on_fail() {
 }
 on_desktop() {
     local run=(env -i PATH=/usr/bin:/bin HOME="$rt" XDG_RUNTIME_DIR="$rt"
-               ${WAYLAND_DISPLAY+WAYLAND_DISPLAY=$WAYLAND_DISPLAY} ${SWAYSOCK:+SWAYSOCK=$SWAYSOCK})
+               ${WAYLAND_DISPLAY+WAYLAND_DISPLAY=$WAYLAND_DISPLAY} ${SWAYSOCK:+SWAYSOCK=$SWAYSOCK}
+               ${DBUS_SYSTEM_BUS_ADDRESS:+DBUS_SYSTEM_BUS_ADDRESS=$DBUS_SYSTEM_BUS_ADDRESS})
     [ -n "$user" ] &&
         run=(setpriv --reuid="$user" --regid="$(id -g "$user")" --clear-groups "${run[@]}")
     "${run[@]}" "$@"
@@ -111,6 +113,39 @@ wait_until 10 "the terminal never had the focus" test "$(focused)" = float
 msg seat seat0 cursor set 900 700, seat seat0 cursor press button1, seat seat0 cursor release button1
 wait_until 10 "the click did not reach the desktop (focus: $(focused))" test "$(focused)" = workspace
 alive || fail "ended after a click"
+kill "$pid" && wait_until 10 "no end to SIGTERM" eval '! alive'
+
+# The frame limit from how long it waits for the next frame to be due, the
+# longest wait over 4 s: never more than a frame's time, and that once at
+# least, unless the machine is too busy to draw a single frame in time.
+msg output '*' mode 640x480 scale 1
+on_desktop dbus-daemon --session --address="unix:path=$rt/system_bus" --nofork \
+    >"$rt/bus.log" 2>&1 & e2e_track $!
+export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$rt/system_bus
+wait_until 10 "no private system bus" test -S "$rt/system_bus"
+on_desktop python3 -m dbusmock --system --template upower >"$rt/upower.log" 2>&1 & e2e_track $!
+wait_until 20 "no UPower" on_desktop busctl --address="$DBUS_SYSTEM_BUS_ADDRESS" status org.freedesktop.UPower &>/dev/null
+on_battery() {
+    on_desktop busctl --address="$DBUS_SYSTEM_BUS_ADDRESS" call org.freedesktop.UPower \
+        /org/freedesktop/UPower org.freedesktop.DBus.Mock UpdateProperties 'sa{sv}' \
+        org.freedesktop.UPower 1 OnBattery b "$1" >/dev/null || fail "UPower's OnBattery not set"
+}
+longest_wait() {   # in ms, a limited wait in poll
+    timeout 4 strace -qq -e trace=poll -p "$pid" 2>&1 |
+        awk -F', ' '/^poll/ { n = $NF + 0; if (n > most) most = n } END { print most + 0 }'
+}
+on_desktop "$wallpaper" --resolution 320x240 >"$rt/wallpaper.log" 2>&1 &
+wait_until 10 "not started again" pgrep -u "${user:-$(id -u)}" -x boxcity-wallpap >/dev/null
+pid=$(pgrep -u "${user:-$(id -u)}" -x boxcity-wallpap)
+sleep 2
+mains=$(longest_wait)
+on_battery true
+sleep 1
+battery=$(longest_wait)
+on_battery false
+echo "longest wait for a frame: $mains ms on mains, $battery ms on battery"
+[ "$mains" -gt 0 ] && [ "$mains" -le 35 ] && [ "$battery" -gt 35 ] && [ "$battery" -le 68 ] ||
+    fail "longest wait for a frame: $mains ms on mains, $battery ms on battery (30 a second: 34 ms)"
 
 msg '[app_id="float"] kill'
 for output in 1 2; do
