@@ -2,8 +2,8 @@
 # e2e_wallpaper.sh -- boxcity-wallpaper on sway's headless back end: outputs
 # of 1280x1024 and 1600x900 at scale 2, the desktop painted a colour, a
 # floating terminal over part of the first. Both outputs show the city
-# around the window and none of the colour, the scaled one at its device
-# pixels; a click on the city reaches the desktop (the terminal loses the
+# around the window and none of the colour, filling them, the scaled one at
+# its device pixels; with --letterbox, bars beside the picture; a click on the city reaches the desktop (the terminal loses the
 # focus) and the wallpaper runs on. With UPower faked on a private system
 # bus, on battery its frame rate halves. Under full-screen windows on both
 # outputs it uses at most 2 % of a core, and draws again once one is gone
@@ -69,8 +69,9 @@ city_shown() {
     for n in 1 2; do
         counts=$(monitor_pixels "$rt/$n.png" 100%x100%+0+0 FF00FF)
         read -r all lit grey painted <<<"$counts"
-        report="output $n: all lit grey desktop = $counts"
-        [ "$lit" -gt $((all / 2)) ] && [ "$grey" -gt 1000 ] && [ "$painted" -eq 0 ] || return 1
+        box=$(lit_box "$rt/$n.png")
+        report="output $n: lit box $box, all lit grey desktop = $counts"
+        [ "$box" = "$(identify -format %wx%h+0+0 "$rt/$n.png")" ] && [ "$lit" -gt $((all / 2)) ] && [ "$grey" -gt 1000 ] && [ "$painted" -eq 0 ] || return 1
     done
 }
 
@@ -118,7 +119,7 @@ kill "$pid" && wait_until 10 "no end to SIGTERM" eval '! alive'
 # The frame limit from how long it waits for the next frame to be due, the
 # longest wait over 4 s: never more than a frame's time, and that once at
 # least, unless the machine is too busy to draw a single frame in time.
-msg output '*' mode 640x480 scale 1
+msg output '*' mode 800x480 scale 1
 on_desktop dbus-daemon --session --address="unix:path=$rt/system_bus" --nofork \
     >"$rt/bus.log" 2>&1 & e2e_track $!
 export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$rt/system_bus
@@ -134,10 +135,12 @@ longest_wait() {   # in ms, a limited wait in poll
     timeout 4 strace -qq -e trace=poll -p "$pid" 2>&1 |
         awk -F', ' '/^poll/ { n = $NF + 0; if (n > most) most = n } END { print most + 0 }'
 }
-on_desktop "$wallpaper" --resolution 320x240 >"$rt/wallpaper.log" 2>&1 &
+on_desktop "$wallpaper" --resolution 320x240 --letterbox >"$rt/wallpaper.log" 2>&1 &
 wait_until 10 "not started again" pgrep -u "${user:-$(id -u)}" -x boxcity-wallpap >/dev/null
 pid=$(pgrep -u "${user:-$(id -u)}" -x boxcity-wallpap)
-sleep 2
+# The whole picture, with bars beside it.
+bars() { on_desktop grim -o HEADLESS-1 "$rt/1.png" && [ "$(lit_box "$rt/1.png")" = 640x480+80+0 ]; }
+wait_until 30 "--letterbox: no bars beside the picture" bars
 mains=$(longest_wait)
 on_battery true
 sleep 1
