@@ -10,26 +10,28 @@
 
 const char WALLPAPER_HELP[] =
     "usage: boxcity-wallpaper [--resolution native|WxH] [--max-fps N] [--fps] [--letterbox]"
-    " [--help] [--version]\n"
+    " [--root] [--help] [--version]\n"
     "\n"
     "Shows the city beneath the windows on every output of a Wayland desktop that\n"
-    "offers the layer shell (sway, labwc, Hyprland, river, KDE Plasma), filling each\n"
-    "output at its own pixels. It takes no input, and draws nothing while no\n"
-    "output shows it (windows full screen, outputs off, the session locked).\n"
+    "offers the layer shell (sway, labwc, Hyprland, river, KDE Plasma), or of an X11\n"
+    "desktop, filling each output at its own pixels. It takes no input, and draws\n"
+    "nothing while no output shows it (windows full screen, outputs off).\n"
     "\n"
     "  --resolution R   native (the outputs' pixels, the default; at most 1024x768\n"
     "                   on a software renderer) or at most WxH pixels\n"
     "  --max-fps N      frames a second, 1..1000 or 0 for no limit (default 30)\n"
     "  --fps            the frame rate over the picture\n"
     "  --letterbox      the whole picture with bars, rather than cropped to fill\n"
+    "  --root           X11: draw on the root window, not on desktop windows\n"
     "  --help           print this text\n"
     "  --version        print the version and the licence\n"
     "\n"
     "BOXCITY_RESOLUTION and BOXCITY_MAX_FPS set the same, below the options.\n"
-    "Exit status: 0 ended by a signal; 1 failure (no display, no layer shell,\n"
-    "the compositor gone); 2 bad command line.\n";
+    "WAYLAND_DISPLAY is used where set (and --root is not given), else DISPLAY.\n"
+    "Exit status: 1 failure (no display, no layer shell, the display gone);\n"
+    "2 bad command line. Otherwise it runs until a signal ends it.\n";
 
-enum { OPT_HELP = 1, OPT_VERSION, OPT_RESOLUTION, OPT_MAX_FPS, OPT_FPS, OPT_LETTERBOX };
+enum { OPT_HELP = 1, OPT_VERSION, OPT_RESOLUTION, OPT_MAX_FPS, OPT_FPS, OPT_LETTERBOX, OPT_ROOT };
 
 static const struct option LONG_OPTIONS[] = {
     {"help", no_argument, nullptr, OPT_HELP},
@@ -38,6 +40,7 @@ static const struct option LONG_OPTIONS[] = {
     {"max-fps", required_argument, nullptr, OPT_MAX_FPS},
     {"fps", no_argument, nullptr, OPT_FPS},
     {"letterbox", no_argument, nullptr, OPT_LETTERBOX},
+    {"root", no_argument, nullptr, OPT_ROOT},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -78,6 +81,9 @@ std::string parseWallpaperArgs(int argc, char **argv, WallpaperOptions &opts)
             break;
         case OPT_LETTERBOX:
             opts.letterbox = true;
+            break;
+        case OPT_ROOT:
+            opts.root = true;
             break;
         case ':':
             return "option '" + shownText(argv[at]) + "' needs a value";

@@ -17,6 +17,7 @@ struct WallpaperOptions {
     std::string maxFps;                // --max-fps as given; empty: the environment's
     bool showFps = false;              // --fps: the frame rate over the picture
     bool letterbox = false;            // the whole picture, bars around it, not cropped
+    bool root = false;                 // X11: draw on the root window itself
 };
 
 // ---- functions ----

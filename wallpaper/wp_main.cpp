@@ -23,6 +23,7 @@
 #include "wallpaper_args.h"
 #include "wayland.h"
 #include "world.h"
+#include "wp_x11.h"
 
 // ---- constants ----
 
@@ -48,6 +49,22 @@ struct Picture {
     GLuint framebuffer, colour, depth;
     int width, height;                 // 0: none yet
 };
+
+// The outputs, on a Wayland compositor or on an X server.
+struct Outputs {
+    int (*slots)(void);
+    bool (*ready)(int index, int &w, int &h);
+    bool (*begin)(int index);
+    void (*show)(int index);
+    int (*wait)(int extraFd, int timeoutMs);
+};
+
+// ---- constants ----
+
+static const Outputs WAYLAND_OUTPUTS = {wlLayerSlots, wlLayerReady, wlLayerBegin, wlLayerShow,
+                                        wlLayerWait};
+static const Outputs X11_OUTPUTS = {x11WallSlots, x11WallReady, x11WallBegin, x11WallShow,
+                                    x11WallWait};
 
 // ---- globals ----
 
@@ -192,15 +209,28 @@ int main(int argc, char **argv)
         fpsGiven = true;
     }
 
-    if (!std::getenv("WAYLAND_DISPLAY") || !*std::getenv("WAYLAND_DISPLAY"))
-        failLine(1, "no Wayland display (WAYLAND_DISPLAY is not set)");
-    // The desktop's own background (sway's swaybg, KDE Plasma's wallpaper)
-    // lies in the background layer, over a surface placed there after it.
-    const char *desktop = std::getenv("XDG_CURRENT_DESKTOP");
-    const char *sway = std::getenv("SWAYSOCK");
-    const bool bottom = (desktop && std::strstr(desktop, "KDE")) || (sway && *sway);
-    if (const char *refused = wlLayerOpen(bottom))
-        failLine(1, refused);
+    const char *wayland = std::getenv("WAYLAND_DISPLAY");
+    const char *x11 = std::getenv("DISPLAY");
+    Outputs outputs = WAYLAND_OUTPUTS;
+    if (wayland && *wayland && !opts.root) {
+        // The desktop's own background (sway's swaybg, KDE Plasma's
+        // wallpaper) lies in the background layer, over a surface placed
+        // there after it.
+        const char *desktop = std::getenv("XDG_CURRENT_DESKTOP");
+        const char *sway = std::getenv("SWAYSOCK");
+        const bool bottom = (desktop && std::strstr(desktop, "KDE")) || (sway && *sway);
+        if (const char *refused = wlLayerOpen(bottom))
+            failLine(1, refused);
+    } else if (x11 && *x11) {
+        outputs = X11_OUTPUTS;
+        if (const char *refused = x11WallOpen(opts.root))
+            failLine(1, refused);
+        if (!x11WallMakeCurrent())
+            failLine(1, "EGL could not make a context current");
+    } else {
+        failLine(1, opts.root ? "no X display (DISPLAY is not set)"
+                              : "no display (neither WAYLAND_DISPLAY nor DISPLAY is set)");
+    }
     if (!loadPictureCalls())
         failLine(1, "OpenGL offers no framebuffer objects");
     if (!resolutionGiven && softwareRenderer())
@@ -219,11 +249,14 @@ int main(int argc, char **argv)
             fps > 0 ? std::chrono::duration_cast<Clock::duration>(
                           std::chrono::duration<double>(1.0 / (double)fps))
                     : Clock::duration::zero();
+        // The display's news first: frames slower than the limit never wait.
+        if (outputs.wait(powerFd, 0) < 0)
+            failLine(1, "the display has gone");
         // Which outputs may be drawn on, and the picture that covers them all.
         int areaW = 0, areaH = 0, ready = 0;
-        for (int i = 0; i < wlLayerSlots(); i++) {
+        for (int i = 0; i < outputs.slots(); i++) {
             int w, h, aw, ah;
-            if (!wlLayerReady(i, w, h))
+            if (!outputs.ready(i, w, h))
                 continue;
             ready++;
             coverArea(w, h, opts.letterbox, aw, ah);
@@ -237,8 +270,8 @@ int main(int argc, char **argv)
             if (ready > 0)
                 timeoutMs = (int)std::chrono::duration_cast<std::chrono::milliseconds>(
                                 due - now).count() + 1;
-            if (wlLayerWait(powerFd, timeoutMs) < 0)
-                failLine(1, "the Wayland compositor has gone");
+            if (outputs.wait(powerFd, timeoutMs) < 0)
+                failLine(1, "the display has gone");
             continue;
         }
         // A frame late by more than a period starts the grid anew.
@@ -257,12 +290,12 @@ int main(int argc, char **argv)
         drawFrame();
         if (opts.showFps)
             drawFpsOverlay(pw, ph);
-        for (int i = 0; i < wlLayerSlots(); i++) {
+        for (int i = 0; i < outputs.slots(); i++) {
             int w, h;
-            if (!wlLayerReady(i, w, h) || !wlLayerBegin(i))
+            if (!outputs.ready(i, w, h) || !outputs.begin(i))
                 continue;
             blitPicture(w, h, opts.letterbox);
-            wlLayerShow(i);
+            outputs.show(i);
         }
     }
 }

@@ -1,6 +1,6 @@
-# wallpaper.cmake -- boxcity-wallpaper: its command line everyday, and on
-# sway's headless back end (label saver, which scripts/test-saver runs
-# after installing sway, foot and weston).
+# wallpaper.cmake -- boxcity-wallpaper: its command line everyday; on
+# sway's headless back end and on Xvfb with openbox (label saver, which
+# scripts/test-saver runs after installing sway, foot, weston and dbusmock).
 find_program(BOXCITY_SWAY sway)
 find_program(BOXCITY_FOOT foot)
 find_program(BOXCITY_WESTON weston)
@@ -10,7 +10,12 @@ if(TARGET boxcity-wallpaper AND BOXCITY_SWAY AND BOXCITY_FOOT AND BOXCITY_WESTON
   set_tests_properties(E2E.Wallpaper.Sway PROPERTIES LABELS "long;saver" TIMEOUT 300)
 endif()
 
+# On Xvfb with openbox, which the set-up's test packages bring.
 if(TARGET boxcity-wallpaper)
+  add_test(NAME E2E.Wallpaper.X11
+           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/../harness/xserver_run.sh
+                   bash ${CMAKE_CURRENT_LIST_DIR}/e2e_wallpaper_x11.sh $<TARGET_FILE:boxcity-wallpaper>)
+  set_tests_properties(E2E.Wallpaper.X11 PROPERTIES LABELS "long;saver" TIMEOUT 120)
   add_test(NAME Wallpaper.Version COMMAND boxcity-wallpaper --version)
   set_tests_properties(Wallpaper.Version PROPERTIES PASS_REGULAR_EXPRESSION
     "^boxcity-wallpaper ${PROJECT_VERSION}\nCopyright [^\n]*\nLicense MIT [^\n]*\n$")
@@ -24,7 +29,7 @@ if(TARGET boxcity-wallpaper)
                 '2|BOXCITY_MAX_FPS=fast|' '2|BOXCITY_RESOLUTION=big|--max-fps 5' \
                 '1|BOXCITY_MAX_FPS=fast|--max-fps 5' '1|BOXCITY_RESOLUTION=big|--resolution native'; do
       want=${line%%|*} rest=${line#*|} env=${rest%%|*} args=${rest#*|}
-      env -u WAYLAND_DISPLAY $env "$0" $args 2>err; got=$?
+      env -u WAYLAND_DISPLAY -u DISPLAY $env "$0" $args 2>err; got=$?
       [ "$got" = "$want" ] && [ "$(wc -l <err)" = 1 ] ||
         { echo "'$env' '$args': status $got, expected $want: $(cat err)"; exit 1; }
     done]] $<TARGET_FILE:boxcity-wallpaper>)
