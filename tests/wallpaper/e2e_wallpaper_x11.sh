@@ -3,7 +3,8 @@
 # with openbox: its window is of the desktop type, a small window stays
 # above it even when it is raised, and the city fills the rest; a window
 # covering the whole screen rests it (at most 2 % of a core over 10 s), and
-# it draws again once that window is gone. Run under xserver_run.sh.
+# it draws again once that window is gone; with --root it draws on the root
+# window. Run under xserver_run.sh.
 #
 # Usage: e2e_wallpaper_x11.sh WALLPAPER
 set -u
@@ -46,4 +47,11 @@ echo "covered: $used ticks in 10 s"
 xdotool windowminimize "$over"
 wait_until 10 "not drawing again" test "$(cpu_over 1)" -gt 2
 alive || fail "ended on its own"
+
+# --root: the city on the root window itself, no window of its own.
+kill "$pid" && wait_exit 10
+env -u WAYLAND_DISPLAY "$1" --root >"$e2e_short/wallpaper.log" 2>&1 &
+pid=$!
+wait_until 60 "--root: the city does not fill the screen" city
+[ -z "$(xdotool search --class boxcity-wallpaper)" ] || fail "--root: a window of its own"
 echo ok
