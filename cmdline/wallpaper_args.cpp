@@ -15,7 +15,7 @@ const char WALLPAPER_HELP[] =
     "Shows the city beneath the windows on every output of a Wayland desktop that\n"
     "offers the layer shell (sway, labwc, Hyprland, river, KDE Plasma), or of an X11\n"
     "desktop, filling each output at its own pixels. It takes no input, and draws\n"
-    "nothing while no output shows it (windows full screen, outputs off).\n"
+    "nothing while no output shows it (full-screen windows over it).\n"
     "\n"
     "  --resolution R   native (the outputs' pixels, the default; at most 1024x768\n"
     "                   on a software renderer) or at most WxH pixels\n"
