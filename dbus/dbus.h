@@ -18,3 +18,13 @@ unsigned mutterIdleResumes(void);     // how often input ended an idle period
 // where no GNOME session answers.
 bool gnomeIdleInhibited(void);
 void mutterIdleClose(void);
+
+// ---- battery (dbus_power.cpp) ----
+// Watches UPower's OnBattery on the system bus (DBUS_SYSTEM_BUS_ADDRESS, or
+// the usual one). The bus's descriptor to wait on for news, or -1 with no
+// system bus (then always on mains).
+int powerOpen(void);
+// Takes in what the bus has sent; call before every wait. False: bus lost.
+bool powerProcess(void);
+bool powerOnBattery(void);            // UPower says the machine runs on battery
+void powerClose(void);

@@ -64,6 +64,7 @@ build|deb)
     for f in usr/bin/boxcity usr/bin/boxcity-snap usr/bin/boxcity-saver usr/libexec/xscreensaver/boxcity \
              usr/share/man/man6/boxcity.6.gz usr/share/man/man1/boxcity-snap.1.gz \
              usr/share/man/man6/boxcity-saver.6.gz \
+             usr/bin/boxcity-wallpaper usr/share/man/man6/boxcity-wallpaper.6.gz \
              usr/share/applications/boxcity.desktop usr/share/xscreensaver/config/boxcity.xml \
              usr/share/icons/hicolor/256x256/apps/boxcity.png \
              usr/share/doc/boxcity/copyright usr/share/doc/boxcity/changelog.gz; do
