@@ -11,7 +11,9 @@
 #define SDL_MAIN_HANDLED  // the program has its own entry; SDL 2 must not rename main
 #include <SDL2/SDL.h>
 
-struct SDL_SysWMinfo;  // SDL 2's, from SDL_syswm.h, which brings in the platform's headers
+// SDL 2's, from SDL_syswm.h, which brings in the platform's headers
+struct SDL_SysWMinfo;
+struct SDL_SysWMmsg;
 
 // ---- types ----
 
@@ -48,6 +50,8 @@ void sdl12WatchWindow(SDL_Window *window);
 void sdl12ForgetWindow(SDL_Window *window);
 void sdl12AskFrame(SDL_Window *window);
 void sdl12AfterSwaps(void);
+// A window-system event SDL passed on (X11: a window covered or shown).
+void sdl12NoteSystemEvent(const SDL_SysWMmsg *msg);
 
 // The platform's own (sdl12_lent_x11.cpp, sdl12_lent_win32.cpp): a window
 // lent through SDL_WINDOWID, held still while each frame goes into it.

@@ -4,7 +4,8 @@
 // the windows is answered for a while (outputs off, disabled, or covered by
 // another full-screen client) nothing is drawn: the frame loop waits in the
 // buffer swap until one is shown again or input comes. On X11 the same
-// while the display's power is off. Only with every display covered.
+// while the display's power is off or every window is fully covered by
+// others. Only with every display covered.
 #include <X11/Xlib.h>
 #include <X11/extensions/dpms.h>
 
@@ -27,6 +28,8 @@ struct Watch {
     SDL_Window *window;  // null: free
     int slot;            // its frame requests (Wayland), or -1
     bool settled;        // made full screen again once first shown
+    Window xWindow;      // X11: the window, told when it is covered; or 0
+    bool obscured;       // ... covered whole by other windows
 };
 
 // ---- globals ----
@@ -58,11 +61,29 @@ void sdl12WatchWindow(SDL_Window *window)
     SDL_VERSION(&wm.version);
     if (!w || !SDL_GetWindowWMInfo(window, &wm))
         return;
-    *w = Watch{window, -1, false};
-    if (wm.subsystem == SDL_SYSWM_WAYLAND && wlFramesOpen(wm.info.wl.display))
+    *w = Watch{window, -1, false, 0, false};
+    if (wm.subsystem == SDL_SYSWM_WAYLAND && wlFramesOpen(wm.info.wl.display)) {
         w->slot = wlFramesAdd(wm.info.wl.surface);
-    else if (wm.subsystem == SDL_SYSWM_X11)
+    } else if (wm.subsystem == SDL_SYSWM_X11) {
+        // SDL does not ask for visibility changes; they come to us as
+        // SDL's window-system events.
         xDisplay = wm.info.x11.display;
+        w->xWindow = wm.info.x11.window;
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(xDisplay, w->xWindow, &attributes))
+            XSelectInput(xDisplay, w->xWindow, attributes.your_event_mask | VisibilityChangeMask);
+        SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+    }
+}
+
+void sdl12NoteSystemEvent(const SDL_SysWMmsg *msg)
+{
+    if (!msg || msg->subsystem != SDL_SYSWM_X11 || msg->msg.x11.event.type != VisibilityNotify)
+        return;
+    const XVisibilityEvent &visibility = msg->msg.x11.event.xvisibility;
+    for (Watch &w : watches)
+        if (w.window && w.xWindow == visibility.window)
+            w.obscured = visibility.state == VisibilityFullyObscured;
 }
 
 void sdl12ForgetWindow(SDL_Window *window)
@@ -71,7 +92,7 @@ void sdl12ForgetWindow(SDL_Window *window)
     if (!w)
         return;
     wlFramesRemove(w->slot);
-    *w = Watch{nullptr, -1, false};
+    *w = Watch{nullptr, -1, false, 0, false};
     for (const Watch &other : watches)
         if (other.window)
             return;
@@ -136,11 +157,28 @@ static bool displayAsleep(double now)
     return powerOff;
 }
 
+// X11: every window covered whole.
+static bool allObscured(void)
+{
+    bool any = false;
+    for (const Watch &w : watches) {
+        if (!w.window || !w.xWindow)
+            continue;
+        if (!w.obscured)
+            return false;
+        any = true;
+    }
+    return any;
+}
+
 // What ends the rest: input (a screensaver's end), a stop request, an
-// output added.
+// output added. Window-system events are read here meanwhile.
 static bool eventWaiting(void)
 {
     SDL_PumpEvents();
+    SDL_Event event;
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_SYSWMEVENT, SDL_SYSWMEVENT) == 1)
+        sdl12NoteSystemEvent(event.syswm.msg);
     return SDL_HasEvent(SDL_QUIT) || SDL_HasEvents(SDL_KEYDOWN, SDL_MOUSEWHEEL) ||
            SDL_HasEvents(SDL_FINGERDOWN, SDL_FINGERMOTION) || SDL_HasEvent(SDL_DISPLAYEVENT);
 }
@@ -164,6 +202,6 @@ void sdl12AfterSwaps(void)
         }
         return;
     }
-    while (displayAsleep(seconds()) && !eventWaiting())
+    while ((allObscured() || displayAsleep(seconds())) && !eventWaiting())
         SDL_Delay(REST_WAIT_MS);
 }

@@ -8,3 +8,4 @@ void sdl12WatchWindow(SDL_Window *) {}
 void sdl12ForgetWindow(SDL_Window *) {}
 void sdl12AskFrame(SDL_Window *) {}
 void sdl12AfterSwaps(void) {}
+void sdl12NoteSystemEvent(const SDL_SysWMmsg *) {}
