@@ -1,7 +1,7 @@
 // sdl12_displays.cpp -- the layer's one extension to SDL 1.2: a full-screen
 // mode on every display, for a screensaver, whose first duty is to cover the
 // whole desktop. The mode's own window lies on the primary display; each
-// other display gets a window of its own. The program still draws each frame
+// other display, one added later too, gets a window of its own. The program still draws each frame
 // once, into the framebuffer object; every swap then blits that picture into
 // every window through the one OpenGL context, which is made current on each
 // window in turn (they share its pixel format). A display whose window the
@@ -25,7 +25,6 @@ struct OtherDisplay {
 bool sdl12EveryDisplay = false;
 static OtherDisplay others[MAX_DISPLAYS];
 static int otherCount = 0;
-
 static SDL_GLContext sharedContext = nullptr;  // the one context, for displays added later
 static bool copyable = false;                   // ... and whether it has a picture to copy
 
