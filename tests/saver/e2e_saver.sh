@@ -158,7 +158,7 @@ shown_on_new() {
     on_desktop swaymsg -t get_tree | jq -e '.nodes[] | select(.name == "HEADLESS-3") | .. | objects |
         select(.app_id? == "boxcity-saver" and .fullscreen_mode == 1 and .visible)' >/dev/null
 }
-wait_within 10 "an output created while it runs has no window of it full screen within 10 s" shown_on_new
+wait_within 20 "an output created while it runs has no window of it full screen within 20 s" shown_on_new
 echo "created output covered in $(awk -v a="$t" -v b="$EPOCHREALTIME" 'BEGIN { print b - a }') s"
 wait_until 30 "an output created while it runs does not show the city" covered HEADLESS-3
 started || fail "$(windows) windows for 3 outputs"
