@@ -153,6 +153,14 @@ static bool translate(const SDL_Event &in, sdl12::SDL_Event *out)
         case SDL_WINDOWEVENT_EXPOSED: out->type = sdl12::SDL_VIDEOEXPOSE; return true;
         default: return false;
         }
+    case SDL_SYSWMEVENT:
+        sdl12NoteSystemEvent(in.syswm.msg);
+        return false;
+    case SDL_DISPLAYEVENT:
+        // A monitor plugged in while every display is covered: covered too.
+        if (in.display.event == SDL_DISPLAYEVENT_CONNECTED && sdl12EveryDisplay)
+            sdl12DisplayAdded((int)in.display.display);
+        return false;
     default:
         return false;
     }

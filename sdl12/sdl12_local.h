@@ -11,7 +11,9 @@
 #define SDL_MAIN_HANDLED  // the program has its own entry; SDL 2 must not rename main
 #include <SDL2/SDL.h>
 
-struct SDL_SysWMinfo;  // SDL 2's, from SDL_syswm.h, which brings in the platform's headers
+// SDL 2's, from SDL_syswm.h, which brings in the platform's headers
+struct SDL_SysWMinfo;
+struct SDL_SysWMmsg;
 
 // ---- types ----
 
@@ -37,6 +39,19 @@ void sdl12OpenOtherDisplays(SDL_GLContext context, bool canCopy);
 // show draws the picture into the window the context is current on.
 void sdl12ShowOnOtherDisplays(SDL_GLContext context, void (*show)(SDL_Window *window));
 void sdl12CloseOtherDisplays(void);
+// A display added while every display is covered: a window on it too.
+void sdl12DisplayAdded(int display);
+
+// Resting while nobody can see the windows (sdl12_rest_*.cpp): each window
+// covering a display is watched from its creation until just before it is
+// destroyed; a frame is asked for before each of its swaps; after the swaps
+// of a frame the layer holds the program while no window can be seen.
+void sdl12WatchWindow(SDL_Window *window);
+void sdl12ForgetWindow(SDL_Window *window);
+void sdl12AskFrame(SDL_Window *window);
+void sdl12AfterSwaps(void);
+// A window-system event SDL passed on (X11: a window covered or shown).
+void sdl12NoteSystemEvent(const SDL_SysWMmsg *msg);
 
 // The platform's own (sdl12_lent_x11.cpp, sdl12_lent_win32.cpp): a window
 // lent through SDL_WINDOWID, held still while each frame goes into it.

@@ -187,13 +187,9 @@ static void show(SDL_Window *window)
         glClear(GL_COLOR_BUFFER_BIT);  // only the bars need it
     scaler.blitFramebuffer(0, 0, sdl12Picture.width, sdl12Picture.height, x, y, x + w, y + h,
                            GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    sdl12AskFrame(window);
     SDL_GL_SwapWindow(window);
 }
-
-
-
-
-
 
 // The lent window is gone: the context no longer draws anywhere (GL calls
 // without a current context do nothing), and the program is asked to stop,
@@ -236,8 +232,10 @@ static void closeMode(void)
     if (context)
         SDL_GL_DeleteContext(context);
     context = nullptr;
-    if (sdl12Window)
+    if (sdl12Window) {
+        sdl12ForgetWindow(sdl12Window);
         SDL_DestroyWindow(sdl12Window);
+    }
     sdl12Window = nullptr;
     lent = lentGone = false;
     sdl12ForgetLentWindow();
@@ -402,10 +400,12 @@ void SDL_GL_SwapBuffers(void)
         return;
     }
     if (!scaler.framebuffer) {
+        sdl12AskFrame(sdl12Window);
         SDL_GL_SwapWindow(sdl12Window);
         sdl12ShowOnOtherDisplays(context, nullptr);
         if (lent)
             sdl12LetGoLentWindow();
+        sdl12AfterSwaps();
         return;
     }
     // The bars: black whatever the program's clear colour.
@@ -425,6 +425,7 @@ void SDL_GL_SwapBuffers(void)
     SDL_GetWindowSize(sdl12Window, &windowW, &windowH);
     letterbox(windowW, windowH, &sdl12Picture.x, &sdl12Picture.y, &sdl12Picture.w,
               &sdl12Picture.h);
+    sdl12AfterSwaps();
 }
 
 int SDL_GetWMInfo(SDL_SysWMinfo *info)

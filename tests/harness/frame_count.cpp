@@ -5,6 +5,10 @@
 // takes seconds, and how many depends on the machine). With BOXCITY_HEAP_FILE
 // set it also keeps there, every 100 frames, the bytes the process holds from
 // malloc: the long run tells a leak from the allocator's heap creeping.
+// A program on SDL 2 (boxcity-saver, over the project's own layer) has its
+// frames counted by the swaps of its first window, and with
+// BOXCITY_PICTURE_FILE set the picture's size is kept there, from the
+// renderer's viewport.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <malloc.h>
@@ -13,20 +17,56 @@
 #include <cstdio>
 #include <cstdlib>
 
+static void countFrame(void);
+
+extern "C" void SDL_GL_SwapWindow(void *window)
+{
+    static void (*realSwap)(void *);
+    static void *first;
+    if (!realSwap)
+        realSwap = reinterpret_cast<void (*)(void *)>(dlsym(RTLD_NEXT, "SDL_GL_SwapWindow"));
+    if (realSwap)
+        realSwap(window);
+    if (!first)
+        first = window;
+    if (window == first)
+        countFrame();
+}
+
+extern "C" void glViewport(int x, int y, int w, int h)
+{
+    static void (*realViewport)(int, int, int, int);
+    if (!realViewport)
+        realViewport = reinterpret_cast<void (*)(int, int, int, int)>(dlsym(RTLD_NEXT, "glViewport"));
+    if (realViewport)
+        realViewport(x, y, w, h);
+    const char *path = std::getenv("BOXCITY_PICTURE_FILE");
+    FILE *file = path ? std::fopen(path, "w") : nullptr;
+    if (file) {
+        std::fprintf(file, "%dx%d\n", w, h);
+        std::fclose(file);
+    }
+}
+
 extern "C" void SDL_GL_SwapBuffers(void)
 {
     static void (*realSwap)(void);
-    static int fd = -2;
-    static unsigned long frames;
     if (!realSwap)
         realSwap = reinterpret_cast<void (*)(void)>(dlsym(RTLD_NEXT, "SDL_GL_SwapBuffers"));
+    if (realSwap)
+        realSwap();
+    countFrame();
+}
+
+static void countFrame(void)
+{
+    static int fd = -2;
+    static unsigned long frames;
+    frames++;
     if (fd == -2) {
         const char *path = std::getenv("BOXCITY_FRAME_FILE");
         fd = path ? open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644) : -1;
     }
-    if (realSwap)
-        realSwap();
-    frames++;
     static int heapFd = -2;
     if (heapFd == -2) {
         const char *path = std::getenv("BOXCITY_HEAP_FILE");

@@ -4,8 +4,9 @@
 find_program(BOXCITY_SWAY sway)
 if(TARGET boxcity-saver AND BOXCITY_SWAY)
   add_test(NAME E2E.Saver.Sway
-           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/e2e_saver.sh $<TARGET_FILE:boxcity-saver>)
-  set_tests_properties(E2E.Saver.Sway PROPERTIES LABELS "long;saver" TIMEOUT 300)
+           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/e2e_saver.sh $<TARGET_FILE:boxcity-saver>
+                   $<TARGET_FILE:boxcity-framecount>)
+  set_tests_properties(E2E.Saver.Sway PROPERTIES LABELS "long;saver" TIMEOUT 600)
 endif()
 
 # Help and version need no display, so the everyday run checks them.

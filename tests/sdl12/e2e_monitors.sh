@@ -8,7 +8,9 @@
 #
 # Usage: e2e_monitors.sh SCENARIO PROGRAM [ARG...]
 #   key     a key pressed with the pointer over the second monitor
-#   mouse   the pointer moved across the second monitor
+#   mouse   covered whole by another window it rests (at most 2 % of a core)
+#           and draws again within a second of being uncovered; then the
+#           pointer moved across the second monitor
 #   xautolock  started by xautolock after its shortest wait (a minute), as
 #           the README says; a click on the second monitor ends it
 #   black   a driver without framebuffer objects (Mesa told to hide them),
@@ -80,6 +82,20 @@ fi
 [ -n "${BOXCITY_MONITORS_SHOT:-}" ] && cp "$e2e_short/monitors.png" "$BOXCITY_MONITORS_SHOT"
 sleep 1
 alive || fail "ended with no input"
+if [ "$scenario" = mouse ]; then
+    cpu() { awk '{print $14 + $15}' "/proc/$pid/stat"; }   # clock ticks, 100 a second
+    read -r w h <<<"$(xdpyinfo | awk '/dimensions:/ { sub("x", " ", $2); print $2 }')"
+    xmessage -xrm '*overrideRedirect: true' -geometry "${w}x$h+0+0" cover &
+    cover=$!
+    e2e_track "$cover"
+    sleep 3
+    c=$(cpu) && sleep 5 && c=$(($(cpu) - c))
+    e2e_stop "$cover"
+    u=$(cpu) && sleep 1 && u=$(($(cpu) - u))
+    echo "covered: $c CPU ticks in 5 s; uncovered: $u in the next second"
+    [ "$c" -le 10 ] || fail "covered whole: $c CPU ticks in 5 s, at most 10 (2 % of a core)"
+    [ "$u" -gt 10 ] || fail "not drawing again within a second of being uncovered: $u CPU ticks"
+fi
 case $scenario in
 key | black) xdotool key space 2>/dev/null ;;
 xautolock) xdotool click 1 2>/dev/null ;;
