@@ -86,7 +86,7 @@ root_tarball() {   # ARCH INCLUDE
 make_root() {   # ARCH INCLUDE
     local tar
     tar=$(root_tarball "$1" "$2") || exit 1
-    rm -rf "$root" && mkdir -p "$root" "$out" "$cache/archives-$1/partial" || fail "no root folder"
+    rm -rf "$root" "$out" && mkdir -p "$root" "$out" "$cache/archives-$1/partial" || fail "no root folder"
     tar -xf "$tar" -C "$root" || fail "could not unpack $tar"
     mkdir -p "$root/src" "$root/out" "$root/debs" "$root/tmp/.X11-unix"
     : >"$root/etc/resolv.conf"
@@ -116,11 +116,12 @@ snapshot() {   # FILE (in /out)
         -o -path /var/lib/apt -o -path /var/cache \) -prune -o -print | LC_ALL=C sort >"$1"' _ "$1"
 }
 
-# Paths the package's runs left: new since FILE and no installed package's.
+# Paths new since FILE that no installed package holds (dpkg may know a
+# file by its path before /usr was merged).
 left_behind() {   # FILE (in /out)
     snapshot /out/now.lst
     in_root bash -c 'LC_ALL=C comm -13 "$1" /out/now.lst |
-        LC_ALL=C comm -23 - <(cat /var/lib/dpkg/info/*.list | LC_ALL=C sort -u)' _ "$1"
+        LC_ALL=C comm -23 - <(sed "p; s|^/\(bin\|sbin\|lib\)|/usr/\1|" /var/lib/dpkg/info/*.list | LC_ALL=C sort -u)' _ "$1"
 }
 
 # Runs side by side share the fetched packages, one apt at a time.
@@ -160,9 +161,11 @@ check_sdl() {
     in_root readlink -f /usr/lib/"$1"/libSDL-1.2.so.0
 }
 
-# Installed with apt, then removed and purged: nothing of it left.
-install_purge_prepare() {   # DEB (in /debs)
-    snapshot /out/bare.lst
+# Installed with apt, then removed and purged: none of its files left, and
+# no file that was not there before (where a snapshot was taken: a bare root
+# lacks the files its dependencies' scripts make, mime and font caches, so
+# the arm64 root's is taken before a second install).
+install_from_bare() {   # DEB (in /debs)
     apt_in_root install "$1" || fail "apt-get install $(basename "$1") failed in the bare root"
     in_root dpkg -L boxcity >"$out/installed.lst"
 }
@@ -174,8 +177,10 @@ remove_purge() {
     # Without conffiles, removing has made dpkg forget the package already.
     in_root dpkg --purge boxcity >>"$out/apt.log" 2>&1 || fail "dpkg --purge failed"
     [ -z "$(in_root dpkg-query -W -f '${db:Status-Abbrev}' boxcity 2>/dev/null)" ] || fail "dpkg still knows boxcity after purge"
-    left=$(left_behind /out/bare.lst)
-    [ -z "$left" ] || fail "left behind after purge: $left"
+    if [ -f "$out/bare.lst" ]; then
+        left=$(left_behind /out/bare.lst)
+        [ -z "$left" ] || fail "left behind after purge: $left"
+    fi
 }
 
 case $stage in
@@ -186,7 +191,9 @@ amd64)
     cp "$deb" "$root/debs/this.deb" && cp "$old" "$root/debs/old.deb" && cp "$new" "$root/debs/new.deb" ||
         fail "no packages"
     version=$(dpkg-deb -f "$deb" Version) t=$SECONDS
-    install_purge_prepare /debs/this.deb
+    # The checks' own packages have made the caches already.
+    snapshot /out/bare.lst
+    install_from_bare /debs/this.deb
     sdl=$(check_sdl x86_64-linux-gnu) || exit 1
     echo "installed $version from bare in $((SECONDS - t)) s; its SDL 1.2: $sdl"
     # What the tests ran on: the build machine's libraries, the same versions.
@@ -214,7 +221,8 @@ amd64)
     echo "removed and purged: nothing left after $((SECONDS - t)) s"
     # An upgrade, as from the last release: the new files all there and
     # intact, none of the old ones left.
-    install_purge_prepare /debs/old.deb
+    snapshot /out/bare.lst
+    install_from_bare /debs/old.deb
     apt_in_root install /debs/new.deb ||
         fail "upgrading from $(dpkg-deb -f "$old" Version) to $(dpkg-deb -f "$new" Version) failed"
     [ "$(in_root dpkg-query -W -f '${Version}' boxcity)" = "$(dpkg-deb -f "$new" Version)" ] || fail "not upgraded"
@@ -233,7 +241,7 @@ arm64)
     make_root arm64 ""
     cp "$arm" "$root/debs/this.deb" || fail "no package"
     version=$(dpkg-deb -f "$arm" Version) t=$SECONDS
-    install_purge_prepare /debs/this.deb
+    install_from_bare /debs/this.deb
     sdl=$(check_sdl aarch64-linux-gnu) || exit 1
     echo "installed $version from bare in $((SECONDS - t)) s; its SDL 1.2: $sdl"
     # Every program of the amd64 package, installed and for arm64.
@@ -244,6 +252,7 @@ arm64)
     dpkg-deb -x "$amd" "$work/amd64" || fail "dpkg-deb -x failed"
     # Less what Debian has for amd64 only (Intel's media SDK, under libavcodec).
     loaded here "${progs[@]/#/$work/amd64}" >"$out/amd64.libs"
+    # shellcheck disable=SC2046 # one name a word
     apt-cache policy $(awk '{ print $1 ":arm64" }' "$out/amd64.libs") | sed -n 's/^\(.*\):arm64:$/\1/p' >"$out/arm64.names"
     diff <(awk 'NR == FNR { ok[$1]; next } $1 in ok' "$out/arm64.names" "$out/amd64.libs") <(loaded root "${progs[@]}") \
         >"$out/libraries.diff" ||
@@ -272,7 +281,10 @@ arm64)
     [ "$status" -eq 0 ] || fail "status $status after Escape"
     echo "boxcity drew the city on this machine's X server and ended on Escape after $((SECONDS - t)) s"
     remove_purge
-    echo "removed and purged: nothing left after $((SECONDS - t)) s"
+    snapshot /out/bare.lst
+    install_from_bare /debs/this.deb
+    remove_purge
+    echo "removed and purged, installed again and purged: nothing left after $((SECONDS - t)) s"
     ;;
 *)
     echo "unknown stage: $stage"
