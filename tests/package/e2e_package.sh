@@ -20,7 +20,9 @@ set -u
 
 stage=$1 build=$2 work=$3 helper=${4:-}
 E2E_TAG=$stage
-root=$work/root
+# E2E_PACKAGE_ROOT=/: the package installed, not unpacked into WORK.
+root=${E2E_PACKAGE_ROOT:-$work/root}
+root=${root%/}
 hack=$root/usr/libexec/xscreensaver/boxcity
 program=$root/usr/bin/boxcity
 
@@ -76,7 +78,11 @@ build|deb)
     convert "$work/frame.png" -gravity center -crop 768x768+0+0 +repage -resize 256x256 -strip "$work/icon.png"
     cmp -s "$work/icon.png" "$root/usr/share/icons/hicolor/256x256/apps/boxcity.png" ||
         fail "the icon is not the frame the commands in docs/install.md make"
-    dpkg-deb -f "$deb" Depends | grep -q 'libsdl1.2' || fail "Depends does not come from the binaries"
+    depends=$(dpkg-deb -f "$deb" Depends)
+    [[ $depends == *libc6* ]] || fail "Depends does not come from the binaries"
+    # apt would meet the classic library's name with the classic library.
+    [[ $depends == *"libsdl1.2-compat-shim (>= "* && $depends != *libsdl1.2debian* ]] ||
+        fail "Depends does not name sdl12-compat for SDL 1.2: $depends"
     [ "$(dpkg-deb -f "$deb" Suggests)" = xscreensaver ] || fail "no Suggests: xscreensaver"
     ;;
 apt)
@@ -138,9 +144,11 @@ daemon)
     # hack's command line at spaces, and its user may not be able to reach
     # the build folder: both get a copy of the tree in a short folder.
     chmod 755 "$e2e_short"
-    cp -a "$root/usr" "$e2e_short/" || fail "could not copy the unpacked tree"
-    hack=$e2e_short/usr/libexec/xscreensaver/boxcity
-    program=$e2e_short/usr/bin/boxcity
+    if [ -n "$root" ]; then
+        cp -a "$root/usr" "$e2e_short/" || fail "could not copy the unpacked tree"
+        hack=$e2e_short/usr/libexec/xscreensaver/boxcity
+        program=$e2e_short/usr/bin/boxcity
+    fi
     home=$e2e_short/home
     mkdir -p "$home"
     cat >"$home/.xscreensaver" <<CONF
