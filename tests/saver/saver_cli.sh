@@ -6,10 +6,15 @@
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/../harness/e2e_lib.sh"
 saver=$1 dir=$e2e_short
+# A clean environment, but for the sanitizers' settings when they are set.
+keep=()
+for v in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS LD_PRELOAD; do
+    [ -n "${!v+x}" ] && keep+=("$v=${!v}")
+done
 
 # Environment, arguments, what the one line on standard error (status 1) starts with.
 while IFS='|' read -r env args want; do
-    env -i PATH="$PATH" DISPLAY=:99999 XDG_RUNTIME_DIR="$dir" $env timeout 20 "$saver" $args 2>"$dir/err"
+    env -i PATH="$PATH" "${keep[@]}" DISPLAY=:99999 XDG_RUNTIME_DIR="$dir" $env timeout 20 "$saver" $args 2>"$dir/err"
     status=$?
     [ "$status" = 1 ] && [ "$(wc -l <"$dir/err")" = 1 ] && grep -q "^$want" "$dir/err" ||
         fail "$env boxcity-saver $args: status $status, expected 1 and '$want...': $(cat "$dir/err")"
