@@ -16,6 +16,7 @@ set -u
 desktop=$1 helper=${3:-} E2E_TAG=$1
 . "$(dirname "${BASH_SOURCE[0]}")/../harness/e2e_lib.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/../harness/e2e_user.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/../harness/e2e_kwin.sh"
 e2e_user_setup "$2"
 e2e_on_fail() { tail -n 5 "$rt"/*.log; grep -h "^js: " "$rt/kwin.log" 2>/dev/null | tail -n 4; }
 on_desktop() { as_user; "${run[@]}" ${SWAYSOCK:+SWAYSOCK=$SWAYSOCK} ${DISPLAY:+DISPLAY=$DISPLAY} "$@"; }
@@ -33,14 +34,8 @@ start_sway() {
 }
 # The seat has no keyboard until wtype makes one: the key waits for the city to take it up.
 input_sway() { on_desktop wtype -s 2000 -k space; }
-session_bus() {
-    as_user; "${run[@]}" dbus-daemon --session --fork --print-address=3 --print-pid=4 \
-        3>"$rt/bus" 4>"$rt/bus.pid" || fail "no session bus"
-    e2e_track "$(cat "$rt/bus.pid")"
-    DBUS_SESSION_BUS_ADDRESS=$(cat "$rt/bus")
-}
 start_gnome() {
-    session_bus
+    e2e_user_bus
     as_user; "${run[@]}" mutter --headless --wayland --no-x11 --virtual-monitor 1280x1024 \
         >"$rt/mutter.log" 2>&1 &
     e2e_track $!
@@ -50,33 +45,8 @@ start_gnome() {
 }
 input_gnome() { on_desktop "$helper" key; }
 start_kwin() {
-    # Debian's binary carries a file capability that a container refuses to execute.
-    if [ "$(id -u)" = 0 ] && [ -n "$(getcap /usr/bin/kwin_wayland)" ]; then
-        setcap -r /usr/bin/kwin_wayland || fail "cannot lift kwin_wayland's capability"
-    fi
-    session_bus
-    as_user; "${run[@]}" kwin_wayland --virtual --width 1280 --height 1024 --no-lockscreen \
-        --output-count 2 >"$rt/kwin.log" 2>&1 &
-    e2e_track $!
-    wait_until 60 "kwin did not start" compgen -G "$rt/wayland-?" >/dev/null
-    WAYLAND_DISPLAY=$(basename "$(ls -t "$rt"/wayland-? | head -n 1)")
+    kwin_start
     watch_env=WAYLAND_DEBUG=1   # the protocol the watch uses, from its own requests
-}
-# The city's full-screen windows as "X,Y WxH", sorted, through a KWin script
-# whose output lands in KWin's log.
-kwin_windows() {
-    local n id
-    n=$(date +%s%N)   # a name of its own: called in subshells, a counter would not count
-    echo "workspace.clientList().forEach(function (c) { var g = c.frameGeometry;
-        print('check$n', c.resourceClass, c.fullScreen, g.x + ',' + g.y, g.width + 'x' + g.height); });" \
-        >"$rt/check$n.js"
-    id=$(on_desktop dbus-send --session --print-reply=literal --dest=org.kde.KWin /Scripting \
-         org.kde.kwin.Scripting.loadScript string:"$rt/check$n.js" string:"check$n" 2>>"$rt/check.log") &&
-        on_desktop dbus-send --session --print-reply --dest=org.kde.KWin "/${id##* }" org.kde.kwin.Script.run \
-            >/dev/null 2>>"$rt/check.log" ||
-        return 1
-    sleep 0.5
-    sed -n "s/^js: check$n boxcity-saver true //p" "$rt/kwin.log" | sort | paste -sd' '
 }
 
 now() { date +%s%N | cut -c1-13; }   # ms
@@ -121,8 +91,9 @@ if [ "$desktop" = kwin ]; then
     grep -q 'ext_idle_notification_v1@[0-9]*\.idled()' "$rt/watch.log" ||
         fail "the city came, but not through ext-idle-notify: $(grep -m 1 -o '[a-z_]*idle[a-z_]*@[0-9]*\.idle[a-z]*()' "$rt/watch.log")"
     end=$((SECONDS + 30))
-    until [ "$(kwin_windows)" = "0,0 1280x1024 1280,0 1280x1024" ]; do
-        [ "$SECONDS" -lt "$end" ] || fail "the city's windows do not cover both outputs: '$(kwin_windows)'"
+    until [ "$(kwin_windows boxcity-saver)" = "true 0,0 1280x1024 true 1280,0 1280x1024" ]; do
+        [ "$SECONDS" -lt "$end" ] ||
+            fail "the city's windows do not cover both outputs: '$(kwin_windows boxcity-saver)'"
         sleep 0.5
     done
 else
