@@ -3,6 +3,8 @@
 # two outputs: KWin lists a layer surface filling each output, each keeps
 # committing frames (it waits for the compositor's frame events, so frames
 # go on only on an output that shows it), and it still runs after seconds.
+# As in a Plasma session, XDG_CURRENT_DESKTOP says KDE: the surfaces go in the
+# bottom layer, above Plasma's own wallpaper.
 # Headless KWin gives a test no screenshot, so the frames come from the
 # wallpaper's own Wayland requests.
 # Usage: e2e_wallpaper_kwin.sh WALLPAPER
@@ -15,7 +17,7 @@ e2e_user_setup "$1"
 e2e_on_fail() { tail -n 5 "$rt/kwin.log"; grep -m 4 'get_layer_surface\|error' "$rt/wallpaper.log"; }
 
 kwin_start
-as_user; "${run[@]}" WAYLAND_DEBUG=1 "$program" >"$rt/wallpaper.log" 2>&1 &
+as_user; "${run[@]}" XDG_CURRENT_DESKTOP=KDE WAYLAND_DEBUG=1 "$program" >"$rt/wallpaper.log" 2>&1 &
 pid=$!
 end=$((SECONDS + 30))
 until [ "$(kwin_windows boxcity-wallpaper)" = "false 0,0 1280x1024 false 1280,0 1280x1024" ]; do
@@ -32,6 +34,8 @@ commits() {
 }
 outputs=$(sed -n 's/.*get_layer_surface(.*, wl_output@\([0-9]*\),.*/\1/p' "$rt/wallpaper.log" | sort -u | wc -l)
 [ "$outputs" = 2 ] || fail "layer surfaces for $outputs outputs, expected 2"
+layers=$(sed -n 's/.*get_layer_surface(.*, wl_output@[0-9]*, \([0-9]*\),.*/\1/p' "$rt/wallpaper.log" | sort -u)
+[ "$layers" = 1 ] || fail "layers '$(echo $layers)', expected 1 (bottom)"
 before=$(commits)
 sleep 3
 after=$(commits)
