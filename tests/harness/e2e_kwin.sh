@@ -7,9 +7,11 @@
 #   kwin_windows CLASS   that class's windows as "FULLSCREEN X,Y WxH", sorted, on one line
 
 kwin_start() {
-    # Debian's binary carries a file capability that a container refuses to execute.
+    # Debian's binary carries a file capability that a container refuses to
+    # execute. Another test may lift it at the same moment: what counts is that it is gone.
     if [ "$(id -u)" = 0 ] && [ -n "$(getcap /usr/bin/kwin_wayland)" ]; then
-        setcap -r /usr/bin/kwin_wayland || fail "cannot lift kwin_wayland's capability"
+        setcap -r /usr/bin/kwin_wayland 2>/dev/null
+        [ -z "$(getcap /usr/bin/kwin_wayland)" ] || fail "cannot lift kwin_wayland's capability"
     fi
     e2e_user_bus
     as_user; "${run[@]}" kwin_wayland --virtual --width 1280 --height 1024 --no-lockscreen \
