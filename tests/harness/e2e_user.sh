@@ -8,6 +8,8 @@
 #                           at $rt, WAYLAND_DISPLAY and DBUS_SESSION_BUS_ADDRESS kept
 #   e2e_user_procs NAME [OPTION...]
 #                           the user's processes of that name (pgrep's options)
+#   e2e_user_bus            a session bus of the user's, stopped at exit; sets
+#                           DBUS_SESSION_BUS_ADDRESS
 
 rt=$e2e_short/rt user=
 
@@ -39,4 +41,11 @@ as_user() {
 
 e2e_user_procs() {
     pgrep -u "${user:-$(id -u)}" -x "$1" "${@:2}"
+}
+
+e2e_user_bus() {
+    as_user; "${run[@]}" dbus-daemon --session --fork --print-address=3 --print-pid=4 \
+        3>"$rt/bus" 4>"$rt/bus.pid" || fail "no session bus"
+    e2e_track "$(cat "$rt/bus.pid")"
+    DBUS_SESSION_BUS_ADDRESS=$(cat "$rt/bus")
 }

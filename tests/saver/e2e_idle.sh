@@ -8,13 +8,17 @@
 #   gnome  Mutter headless in a private D-Bus session (no Wayland idle protocol): its idle
 #          monitor, which keeps counting while the city runs; Mutter's remote desktop
 #          (gnome_bus). Also: while a stand-in session manager holds idle off, no city.
+#   kwin   KWin 5.27 virtual, two outputs, in a private D-Bus session: ext-idle-notify,
+#          no input (KWin offers no virtual keyboard), so only the first idle period;
+#          the city's windows full screen on both outputs, as KWin's scripting lists them.
 # Usage: e2e_idle.sh DESKTOP SAVER [GNOME_BUS]
 set -u
 desktop=$1 helper=${3:-} E2E_TAG=$1
 . "$(dirname "${BASH_SOURCE[0]}")/../harness/e2e_lib.sh"
 . "$(dirname "${BASH_SOURCE[0]}")/../harness/e2e_user.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/../harness/e2e_kwin.sh"
 e2e_user_setup "$2"
-e2e_on_fail() { tail -n 5 "$rt"/*.log; }
+e2e_on_fail() { tail -n 5 "$rt"/*.log; grep -h "^js: " "$rt/kwin.log" 2>/dev/null | tail -n 4; }
 on_desktop() { as_user; "${run[@]}" ${SWAYSOCK:+SWAYSOCK=$SWAYSOCK} ${DISPLAY:+DISPLAY=$DISPLAY} "$@"; }
 
 start_x11() { :; }
@@ -31,10 +35,7 @@ start_sway() {
 # The seat has no keyboard until wtype makes one: the key waits for the city to take it up.
 input_sway() { on_desktop wtype -s 2000 -k space; }
 start_gnome() {
-    as_user; "${run[@]}" dbus-daemon --session --fork --print-address=3 --print-pid=4 \
-        3>"$rt/bus" 4>"$rt/bus.pid" || fail "no session bus"
-    e2e_track "$(cat "$rt/bus.pid")"
-    DBUS_SESSION_BUS_ADDRESS=$(cat "$rt/bus")
+    e2e_user_bus
     as_user; "${run[@]}" mutter --headless --wayland --no-x11 --virtual-monitor 1280x1024 \
         >"$rt/mutter.log" 2>&1 &
     e2e_track $!
@@ -43,6 +44,10 @@ start_gnome() {
     wait_until 30 "no idle monitor on the bus" on_desktop "$helper" idletime
 }
 input_gnome() { on_desktop "$helper" key; }
+start_kwin() {
+    kwin_start
+    watch_env=WAYLAND_DEBUG=1   # the protocol the watch uses, from its own requests
+}
 
 now() { date +%s%N | cut -c1-13; }   # ms
 city() { pgrep -P "$watch" -x boxcity-saver >/dev/null; }
@@ -68,9 +73,10 @@ start_"$desktop"
 # The session made active before the watch: a busy compositor may take its
 # time over input, and idle counted from before it would come early. Mutter
 # takes remote input later still: there the session is idle from the start.
-[ "$desktop" = gnome ] || input_"$desktop" || fail "no input"
+# KWin has no input to give: its session starts idle too, counted from the watch's request.
+case $desktop in gnome | kwin) ;; *) input_"$desktop" || fail "no input" ;; esac
 since=$(now)
-on_desktop sh -c "\"\$0\" --idle 3s --max-fps 10 2>$rt/watch.log; echo \$? >$rt/status" "$program" &
+on_desktop ${watch_env:-} sh -c "\"\$0\" --idle 3s --max-fps 10 2>$rt/watch.log; echo \$? >$rt/status" "$program" &
 wait_until 30 "the watch did not start" eval 'watch=$(e2e_user_procs boxcity-saver -o)'
 wait_until 30 "no city within 30 s of idle" city
 [ "$desktop" = gnome ] || shown_after_wait
@@ -81,9 +87,20 @@ if [ "$desktop" = gnome ]; then
         [ "$after" -gt "$before" ] || fail "Mutter's idle time held back by the city: $before, then $after ms"
 fi
 [ "$desktop" = x11 ] && { on_desktop timeout 10 "$program" --idle 3s || fail "a second watch: status $?"; }
-end_city
-wait_until 30 "no city after the next idle period" city
-shown_after_wait
+if [ "$desktop" = kwin ]; then
+    grep -q 'ext_idle_notification_v1@[0-9]*\.idled()' "$rt/watch.log" ||
+        fail "the city came, but not through ext-idle-notify: $(grep -m 1 -o '[a-z_]*idle[a-z_]*@[0-9]*\.idle[a-z]*()' "$rt/watch.log")"
+    end=$((SECONDS + 30))
+    until [ "$(kwin_windows boxcity-saver)" = "true 0,0 1280x1024 true 1280,0 1280x1024" ]; do
+        [ "$SECONDS" -lt "$end" ] ||
+            fail "the city's windows do not cover both outputs: '$(kwin_windows boxcity-saver)'"
+        sleep 0.5
+    done
+else
+    end_city
+    wait_until 30 "no city after the next idle period" city
+    shown_after_wait
+fi
 if [ "$desktop" = gnome ]; then
     as_user; "${run[@]}" "$helper" inhibit 120 &
     held=$!

@@ -1,6 +1,7 @@
 # wallpaper.cmake -- boxcity-wallpaper: its command line everyday; on
-# sway's headless back end and on Xvfb with openbox (label saver, which
-# scripts/test-saver runs after installing sway, foot, weston and dbusmock).
+# sway's headless back end, KWin's virtual one and on Xvfb with openbox
+# (label saver, which scripts/test-saver runs after installing sway, KWin,
+# foot, weston and dbusmock).
 find_program(BOXCITY_SWAY sway)
 find_program(BOXCITY_FOOT foot)
 find_program(BOXCITY_WESTON weston)
@@ -8,6 +9,13 @@ if(TARGET boxcity-wallpaper AND BOXCITY_SWAY AND BOXCITY_FOOT AND BOXCITY_WESTON
   add_test(NAME E2E.Wallpaper.Sway
            COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/e2e_wallpaper.sh $<TARGET_FILE:boxcity-wallpaper>)
   set_tests_properties(E2E.Wallpaper.Sway PROPERTIES LABELS "long;saver" TIMEOUT 300)
+endif()
+
+find_program(BOXCITY_KWIN kwin_wayland)
+if(TARGET boxcity-wallpaper AND BOXCITY_KWIN)
+  add_test(NAME E2E.Wallpaper.KWin
+           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/e2e_wallpaper_kwin.sh $<TARGET_FILE:boxcity-wallpaper>)
+  set_tests_properties(E2E.Wallpaper.KWin PROPERTIES LABELS "long;saver" TIMEOUT 120)
 endif()
 
 # On Xvfb with openbox, which the set-up's test packages bring.
