@@ -4,9 +4,7 @@
 // input for the timeout (never while a client inhibits idle, such as a
 // video player) and "resumed" at the next input; the watch stays armed for
 // every idle period that follows.
-#include <poll.h>
 
-#include <cerrno>
 #include <cstring>
 
 #include <wayland-client.h>
@@ -14,6 +12,7 @@
 #include "ext-idle-notify-v1-protocol.h"
 #include "kde-idle-protocol.h"
 #include "wayland.h"
+#include "wl_local.h"
 
 // ---- constants ----
 
@@ -93,24 +92,7 @@ const char *wlIdleOpen(unsigned timeoutMs)
 
 int wlIdleWait(int stopFd, int timeoutMs)
 {
-    while (wl_display_prepare_read(display) != 0)
-        if (wl_display_dispatch_pending(display) < 0)
-            return -1;
-    if (wl_display_flush(display) < 0 && errno != EAGAIN) {
-        wl_display_cancel_read(display);
-        return -1;
-    }
-    pollfd fds[2] = {{wl_display_get_fd(display), POLLIN, 0}, {stopFd, POLLIN, 0}};
-    const int n = poll(fds, 2, timeoutMs);
-    if (n > 0 && fds[0].revents) {
-        if (wl_display_read_events(display) < 0)
-            return -1;
-    } else {
-        wl_display_cancel_read(display);
-    }
-    if (wl_display_dispatch_pending(display) < 0)
-        return -1;
-    return n > 0 && fds[1].revents ? 1 : 0;
+    return wlDisplayWait(display, stopFd, timeoutMs);
 }
 
 bool wlIdleNow(void)

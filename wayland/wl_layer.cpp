@@ -4,9 +4,7 @@
 // on once the compositor has sent its frame callback: a compositor sends
 // none while the surface cannot be seen (covered by a full-screen window,
 // the output off, the session locked), which is what lets the program rest.
-#include <poll.h>
 
-#include <cerrno>
 #include <cstring>
 
 #include <EGL/egl.h>
@@ -15,6 +13,7 @@
 #include <wayland-egl.h>
 
 #include "wayland.h"
+#include "wl_local.h"
 #include "wlr-layer-shell-unstable-v1-protocol.h"
 
 // ---- constants ----
@@ -219,24 +218,7 @@ const char *wlLayerOpen(bool bottom)
 
 int wlLayerWait(int extraFd, int timeoutMs)
 {
-    while (wl_display_prepare_read(display) != 0)
-        if (wl_display_dispatch_pending(display) < 0)
-            return -1;
-    if (wl_display_flush(display) < 0 && errno != EAGAIN) {
-        wl_display_cancel_read(display);
-        return -1;
-    }
-    pollfd fds[2] = {{wl_display_get_fd(display), POLLIN, 0}, {extraFd, POLLIN, 0}};
-    const int n = poll(fds, extraFd >= 0 ? 2 : 1, timeoutMs);
-    if (n > 0 && fds[0].revents) {
-        if (wl_display_read_events(display) < 0)
-            return -1;
-    } else {
-        wl_display_cancel_read(display);
-    }
-    if (wl_display_dispatch_pending(display) < 0)
-        return -1;
-    return n > 0 && extraFd >= 0 && fds[1].revents ? 1 : 0;
+    return wlDisplayWait(display, extraFd, timeoutMs);
 }
 
 // Device pixels: the configured size times the output's scale.
