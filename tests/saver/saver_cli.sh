@@ -28,6 +28,11 @@ BOXCITY_SHOW_FPS=junk|--fps|Video initialization failed
 DBUS_SESSION_BUS_ADDRESS=unix:path=/none|--idle 1m|boxcity-saver: the session offers no idle time
 TABLE
 
+# The program as the entry names it: quoted where its path holds more than
+# plain characters (a clone in a folder with spaces).
+path=$(readlink -f "$saver")
+case "$path" in *[!A-Za-z0-9/._+=,:-]*) path="\"$path\"" ;; esac
+
 # XDG_CONFIG_HOME, HOME, where the entry must be.
 while IFS='|' read -r config home entry; do
     rm -rf "${dir:?}/cfg" "$dir/home"
@@ -35,7 +40,7 @@ while IFS='|' read -r config home entry; do
         --max-fps 30 --fps >/dev/null || fail "--autostart: status $?"
     desktop-file-validate "$entry" || fail "not a valid entry: $entry"
     exec=$(sed -n 's/^Exec=//p' "$entry")
-    [ "$exec" = "$(readlink -f "$saver") --idle 90s --resolution 800x600 --max-fps 30 --fps" ] ||
+    [ "$exec" = "$path --idle 90s --resolution 800x600 --max-fps 30 --fps" ] ||
         fail "the entry runs '$exec'"
     HOME=$home XDG_CONFIG_HOME=$config "$saver" --no-autostart >/dev/null &&
         [ ! -e "$entry" ] || fail "--no-autostart left $entry"
